@@ -1,0 +1,1 @@
+// The window library; its first classes arrive with the main window.

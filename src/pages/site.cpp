@@ -1,0 +1,55 @@
+#include "site.h"
+
+#include "foundation/text.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+
+namespace orvix {
+
+namespace {
+
+// Set once at start-up in the program; tests change it between cases, so reads are locked.
+QMutex siteLock;
+QString siteHost = QString::fromLatin1(DefaultSiteHost);
+
+} // namespace
+
+QString SiteHost()
+{
+    QMutexLocker lock(&siteLock);
+    return siteHost;
+}
+
+QString SiteRoot()
+{
+    return QStringLiteral("http://") + SiteHost();
+}
+
+QString SiteName()
+{
+    const QString host = SiteHost();
+    return TextStartsWith(host, u"www.") ? host.mid(4) : host;
+}
+
+void SetSiteHost(const QString &host)
+{
+    QString h = TextTrim(host);
+    // Accept a pasted root as well as a bare host.
+    if (TextStartsWith(TextLower(h), u"http://"))
+        h = h.mid(7);
+    h = TextRemoveSuffix(h, u"/");
+    QMutexLocker lock(&siteLock);
+    siteHost = h.isEmpty() ? QString::fromLatin1(DefaultSiteHost) : h;
+}
+
+bool SetSiteHostFromEnvironment()
+{
+    const QString value = TextTrim(qEnvironmentVariable(SiteEnvironmentVariable));
+    if (value.isEmpty())
+        return false;
+    SetSiteHost(value);
+    return true;
+}
+
+} // namespace orvix

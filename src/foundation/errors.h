@@ -33,6 +33,13 @@ public:
     using EOrvix::EOrvix;
 };
 
+// A list index outside the list.
+class EListError : public EOrvix
+{
+public:
+    using EOrvix::EOrvix;
+};
+
 // Message text of any exception, for logs and message boxes.
 QString exceptionMessage(const std::exception &e);
 

@@ -1,0 +1,136 @@
+#include "paths.h"
+
+#include "files.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QStandardPaths>
+#include <QStorageInfo>
+
+namespace orvix {
+
+namespace {
+
+QMutex g_settingsMutex;
+QString g_settingsFolder;
+
+QString exeFolderUncached()
+{
+    const QString dir = QCoreApplication::instance()
+                            ? QCoreApplication::applicationDirPath()
+                            : QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).path();
+    return IncludeTrailingBackslash(dir);
+}
+
+QString withSlash(const QString &folder)
+{
+    return folder.isEmpty() ? QString() : IncludeTrailingBackslash(folder);
+}
+
+} // namespace
+
+QString IncludeTrailingBackslash(const QString &path)
+{
+    if (path.isEmpty())
+        return path;
+    const QString bare = ExcludeTrailingBackslash(path);
+    return bare == QStringLiteral("/") ? bare : bare + u'/';
+}
+
+QString ExcludeTrailingBackslash(const QString &path)
+{
+    qsizetype n = path.size();
+    while (n > 0 && path[n - 1] == u'/')
+        --n;
+    if (n == 0 && !path.isEmpty())
+        return QStringLiteral("/");
+    return path.left(n);
+}
+
+QString ExeFolder()
+{
+    static const QString folder = exeFolderUncached();
+    return folder;
+}
+
+void SetSettingsFolder(const QString &folder)
+{
+    QMutexLocker lock(&g_settingsMutex);
+    g_settingsFolder = withSlash(folder);
+}
+
+QString GetSettingsFolder()
+{
+    {
+        QMutexLocker lock(&g_settingsMutex);
+        if (!g_settingsFolder.isEmpty())
+            return g_settingsFolder;
+    }
+    const QString env = qEnvironmentVariable("ORVIX_SETTINGS");
+    if (!env.isEmpty())
+        return withSlash(env);
+    return withSlash(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+}
+
+QString SettingsPath(const QString &name)
+{
+    if (QDir::isAbsolutePath(name))
+        return name;
+    return GetSettingsFolder() + name;
+}
+
+QString ProgramLogFileName()
+{
+    return SettingsPath(QString::fromUtf16(kDataBaseName) + QStringLiteral(".log"));
+}
+
+QString TempPath(const QString &name)
+{
+    if (name.contains(u'/'))
+        return name;
+    const QString folder = SpecialFolder(SpecialFolderKind::LocalAppData) + QStringLiteral("Temp/VarnelSoftware/");
+    ForceFolder(folder);
+    return folder + name;
+}
+
+QString SpecialFolder(SpecialFolderKind kind)
+{
+    switch (kind) {
+    case SpecialFolderKind::ProgramFiles:
+        return withSlash(QStringLiteral(ORVIX_INSTALL_PREFIX));
+    case SpecialFolderKind::LocalAppData:
+        return withSlash(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+    case SpecialFolderKind::RoamingAppData:
+        return withSlash(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    case SpecialFolderKind::Pictures:
+        return withSlash(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+    }
+    return QString();
+}
+
+bool RunningFromProgramFiles()
+{
+    const QString programFiles = SpecialFolder(SpecialFolderKind::ProgramFiles);
+    return !programFiles.isEmpty() && ExeFolder().toLower().startsWith(programFiles.toLower());
+}
+
+QString DriveRoot(const QString &path)
+{
+    if (path.isEmpty())
+        return QString();
+    // A folder still to be created lies on the volume of its nearest existing parent.
+    QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    while (!info.exists() && !info.isRoot()) {
+        const QString parent = info.path();
+        if (parent == info.filePath())
+            break;
+        info = QFileInfo(parent);
+    }
+    const QStorageInfo storage(info.absoluteFilePath());
+    return storage.isValid() ? withSlash(storage.rootPath()) : QString();
+}
+
+} // namespace orvix

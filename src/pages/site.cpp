@@ -43,6 +43,14 @@ void SetSiteHost(const QString &host)
     siteHost = h.isEmpty() ? QString::fromLatin1(DefaultSiteHost) : h;
 }
 
+QString NormalizePhotoUrl(const QString &url)
+{
+    if (url.isEmpty() || TextContains(url, u"://"))
+        return url;
+    const QString joined = TextReplaceAll(SiteRoot() + u'/' + url, u"//", u"/");
+    return TextReplaceAll(joined, u":/", u"://");
+}
+
 bool SetSiteHostFromEnvironment()
 {
     const QString value = TextTrim(qEnvironmentVariable(SiteEnvironmentVariable));

@@ -15,6 +15,10 @@ QString SiteRoot();                     // "http://" + host
 QString SiteName();                     // host without a leading "www.", as tested in addresses
 void SetSiteHost(const QString &host);  // empty text restores the default
 
+// A link found in a page made absolute with the site's root; links with "://" are kept. Double
+// slashes in a relative link are collapsed. Empty text stays empty (it is no link to anything).
+QString NormalizePhotoUrl(const QString &url);
+
 // Takes ORVIX_SITE when it is set and not empty; returns whether it did.
 bool SetSiteHostFromEnvironment();
 

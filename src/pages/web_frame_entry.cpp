@@ -7,6 +7,17 @@ QString TWebFrameEntry::Line() const
     return PhotoTargetUrl + u'|' + PhotoThumbUrl + u'|' + PhotoTitle;
 }
 
+TWebFrameEntry EntryFromLine(const QString &line)
+{
+    const qsizetype first = line.indexOf(u'|');
+    if (first < 0)
+        return {line, {}, {}};
+    const qsizetype second = line.indexOf(u'|', first + 1);
+    if (second < 0)
+        return {line.left(first), line.mid(first + 1), {}};
+    return {line.left(first), line.mid(first + 1, second - first - 1), line.mid(second + 1)};
+}
+
 void TWebFrameEntryList::Add(const QString &photoTargetUrl, const QString &photoThumbUrl,
                              const QString &photoTitle)
 {

@@ -18,6 +18,10 @@ struct TWebFrameEntry
     bool operator==(const TWebFrameEntry &) const = default;
 };
 
+// An entry read back from its line. URLs hold no "|", so everything after the second one is
+// the title, bars included.
+TWebFrameEntry EntryFromLine(const QString &line);
+
 // The pictures of one thumbnails page in page order; duplicates are kept.
 class TWebFrameEntryList
 {

@@ -204,7 +204,11 @@ TEST(WebFrameEntryList, TextForm)
     EXPECT_EQ(list.Text(), QStringLiteral("http://s/p/1/|http://f/1_t.jpg|\r\n"
                                           "http://s/p/2/|http://f/2_t.jpg|a|b\r\n"
                                           "http://s/p/1/|http://f/1_t.jpg|\r\n"));
-    EXPECT_EQ(list.Lines().size(), 3);
+    const QStringList lines = list.Lines();
+    ASSERT_EQ(lines.size(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(EntryFromLine(lines[i]), list[i]) << i;
+    EXPECT_EQ(EntryFromLine(QStringLiteral("a|b")), (TWebFrameEntry{"a", "b", ""}));
     list.Delete(0);
     EXPECT_EQ(list[0].PhotoTitle, QStringLiteral("a|b"));
 }

@@ -1,0 +1,56 @@
+// orvix-cli: "orvix-cli COMMAND [ARGS]". Options common to all commands: --site=HOST[:PORT]
+// (else the environment variable ORVIX_SITE) chooses the photo site.
+#include "cli_command.h"
+
+#include "pages/site.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+using namespace orvix;
+using namespace orvix::cli;
+
+namespace {
+
+void printUsage(QTextStream &s)
+{
+    s << "usage: orvix-cli COMMAND [ARGS] [--site=HOST[:PORT]]\n\ncommands:\n";
+    for (const TCliCommand &c : CliCommands())
+        s << "  " << c.name << ' ' << c.usage << "\n      " << c.summary << '\n';
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    TCliIo io{out, err};
+
+    QStringList args = app.arguments().mid(1);
+    SetSiteHostFromEnvironment();
+    QString site;
+    if (TakeOption(args, QStringLiteral("site"), site)) {
+        if (site.trimmed().isEmpty()) {
+            err << "orvix-cli: --site needs a host, as in --site=127.0.0.1:8080\n";
+            return ExitUsage;
+        }
+        SetSiteHost(site);
+    }
+
+    if (args.isEmpty() || args[0] == QStringLiteral("--help") || args[0] == QStringLiteral("-h")) {
+        printUsage(args.isEmpty() ? err : out);
+        return args.isEmpty() ? ExitUsage : ExitOk;
+    }
+    const TCliCommand *command = FindCliCommand(args[0]);
+    if (!command) {
+        err << "orvix-cli: unknown command \"" << args[0] << "\"\n\n";
+        printUsage(err);
+        return ExitUsage;
+    }
+    const int code = command->run(args.mid(1), io);
+    out.flush();
+    err.flush();
+    return code;
+}

@@ -26,6 +26,13 @@ public:
     bool writeAll(const QByteArray &bytes);
     qint64 size() const;
     void close();
+    // Hands the descriptor (and any lock on it) to the caller, who closes it.
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
     bool isOpen() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
     // The system's text for the last failure.

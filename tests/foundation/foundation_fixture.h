@@ -7,9 +7,23 @@
 #include "foundation/retry_timing.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+#include <ostream>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+// Readable failure output for texts and lists of texts.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList &l, std::ostream *os)
+{
+    *os << '[' << l.join(QStringLiteral("\", \"")).prepend(u'"').append(u'"').toStdString() << ']';
+}
 
 namespace orvix::test {
 
@@ -38,6 +52,7 @@ protected:
     }
     static void writeBytes(const QString &file, const QByteArray &bytes)
     {
+        QDir().mkpath(QFileInfo(file).path());
         QFile f(file);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(bytes);

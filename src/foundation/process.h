@@ -1,0 +1,23 @@
+#pragma once
+
+// Starting other programs.
+
+#include <QString>
+
+namespace orvix {
+
+// Starts the command line (program and arguments, quoted as a shell would) without waiting.
+// Raises EOrvix with the system's reason when it cannot start.
+void RunCommand(const QString &commandLine);
+
+struct RunAsAdminResult {
+    bool started = false;
+    int exitCode = -1; // when waited for and the program ended normally
+};
+
+// Runs file with administrator rights: directly when already root or started with the switch
+// "is_admin", else through the desktop's elevation prompt (pkexec). With wait set, waits for
+// the end and reports the exit code.
+RunAsAdminResult RunAsAdmin(const QString &file, const QStringList &parameters, const QString &folder, bool wait);
+
+} // namespace orvix

@@ -1,0 +1,179 @@
+#include "foundation_fixture.h"
+
+#include "foundation/dialogs.h"
+#include "foundation/file_names.h"
+#include "foundation/files.h"
+#include "foundation/folder_listing.h"
+#include "foundation/paths.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QStorageInfo>
+#include <algorithm>
+
+using namespace orvix;
+
+TEST(FileNames, SafeNamesTable)
+{
+    struct Case {
+        const char *in, *file, *path;
+    };
+    const Case cases[] = {
+        {"a/b:c*?.jpg", "a_b_c_.jpg", "a/b_c_.jpg"},
+        {"a//b", "a_b", "a//b"},
+        {"Été", "Été", "Été"},
+        {"/pics/new:folder.", "_pics_new_folder.", "/pics/new_folder"},
+        {"x______y", "x__y", "x__y"}, // "__" -> "_" twice only
+        {"ok [1] ~a^b+c,d'e", "ok [1] ~a^b+c,d'e", "ok [1] ~a^b+c,d'e"},
+        {"tab\there<>|\"", "tab_here_", "tab_here_"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(SafeFileName(QString::fromUtf8(c.in)), QString::fromUtf8(c.file)) << c.in;
+        EXPECT_EQ(SafePath(QString::fromUtf8(c.in)), QString::fromUtf8(c.path)) << c.in;
+    }
+}
+
+class FileFunctions : public orvix::test::SandboxTest {};
+
+TEST_F(FileFunctions, UniqueAndTimestampedNames)
+{
+    EXPECT_EQ(UniqueFileName(path("x.jpg")), path("x.jpg"));
+    writeBytes(path("x.jpg"), "1");
+    writeBytes(path("x_00001.jpg"), "2");
+    EXPECT_EQ(UniqueFileName(path("x.jpg")), path("x_00002.jpg"));
+    writeBytes(path("noext"), "1");
+    EXPECT_EQ(UniqueFileName(path("noext")), path("noext_00001"));
+
+    const QString stamp = R"(\d{8}_\d{6}_\d{3})";
+    struct Case {
+        QString in;
+        QString pattern;
+    };
+    const Case cases[] = {
+        {"/data/pd_images.db", "^/data/pd_images_" + stamp + "\\.db$"},
+        {"/data/name_.db", "^/data/name_" + stamp + "\\.db$"},     // "_" not doubled
+        {"/data/plain", "^/data/plain_" + stamp + "$"},
+        {"/data.d/plain", "^/data\\.d/plain_" + stamp + "$"},      // a dot in a folder is no extension
+    };
+    for (const Case &c : cases)
+        EXPECT_TRUE(QRegularExpression(c.pattern).match(TimestampedFileName(c.in)).hasMatch())
+            << TimestampedFileName(c.in).toStdString();
+}
+
+TEST_F(FileFunctions, CopyRenameDeleteAndProbe)
+{
+    writeBytes(path("src.txt"), "new");
+    writeBytes(path("deep/dst.txt"), "old");
+    EXPECT_TRUE(CopyFileOver(path("src.txt"), path("deep/dst.txt")));
+    EXPECT_EQ(readBytes(path("deep/dst.txt")), "new");
+    EXPECT_TRUE(CopyFileOver(path("src.txt"), path("made/for/it.txt")));
+    EXPECT_FALSE(CopyFileOver(path("missing"), path("x.txt")));
+    EXPECT_FALSE(QFileInfo::exists(path("x.txt")));
+
+    EXPECT_TRUE(RenameFileTo(path("src.txt"), path("moved/src.txt")));
+    EXPECT_FALSE(RenameFileTo(path("src.txt"), path("again.txt")));
+
+    EXPECT_EQ(FileSize(path("moved/src.txt")), 3);
+    EXPECT_EQ(FileSize(path("nothing")), 0);
+    EXPECT_FALSE(FileTime(path("nothing")).isValid());
+    EXPECT_TRUE(FileTime(path("moved/src.txt")).isValid());
+
+    EXPECT_TRUE(DeleteFileIfExists(path("moved/src.txt")));
+    EXPECT_TRUE(DeleteFileIfExists(path("moved/src.txt")));
+    EXPECT_FALSE(DeleteFileIfExists(path("moved"))); // a folder is not deleted as a file
+
+    EXPECT_TRUE(CanWriteToFolder(path("moved")));
+    EXPECT_FALSE(QFileInfo::exists(path("moved/TestPermissions.ini")));
+    writeBytes(path("afile"), "x");
+    EXPECT_FALSE(CanWriteToFolder(path("afile")));
+
+    CreateEmptyFile(path("e/empty.txt"));
+    EXPECT_EQ(FileSize(path("e/empty.txt")), 0);
+    EXPECT_TRUE(FileExists(path("e/empty.txt")));
+    writeBytes(path("bom.txt"), "\xEF\xBB\xBFx");
+    EXPECT_TRUE(HasUtf8Bom(path("bom.txt")));
+    EXPECT_FALSE(HasUtf8Bom(path("afile")));
+    EXPECT_FALSE(HasUtf8Bom(path("nothing")));
+}
+
+TEST_F(FileFunctions, ReportingDeletes)
+{
+    ScriptedDialogs dialogs;
+    ScopedDialogs installed(dialogs);
+    writeBytes(path("f.txt"), "x");
+    QFile::setPermissions(path("f.txt"), QFileDevice::ReadOwner);
+    EXPECT_TRUE(DeleteFileReporting(path("f.txt"), true));
+    EXPECT_TRUE(DeleteFileReporting(path("f.txt"), true));
+
+    writeBytes(path("tree/a/b/c.txt"), "x");
+    writeBytes(path("tree/.hidden"), "x");
+    QFile::setPermissions(path("tree/a"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    EXPECT_TRUE(DeleteFolderReporting(path("tree"), true));
+    EXPECT_FALSE(QFileInfo::exists(path("tree")));
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+
+    // Something that cannot go: a folder given as a file.
+    QDir().mkpath(path("dir"));
+    EXPECT_FALSE(DeleteFileReporting(path("dir"), true));
+    EXPECT_EQ(dialogs.shown(), QStringList{"error: Could not delete file: " + path("dir")});
+}
+
+TEST_F(FileFunctions, TimesAndNameCase)
+{
+    const QDateTime t(QDate(2024, 6, 1), QTime(12, 0));
+    struct Case {
+        int seconds;
+        bool equal;
+    };
+    const Case cases[] = {{0, true}, {1, true}, {2, false}, {10, false}, {3598, false},
+                          {3599, true}, {3600, true}, {3601, true}, {3602, false}, {-3600, true}};
+    for (const Case &c : cases)
+        EXPECT_EQ(FileTimesEqual(t, t.addSecs(c.seconds)), c.equal) << c.seconds;
+
+    writeBytes(path("Photo.JPG"), "x");
+    FixFileNameCase(path("photo.jpg"));
+    EXPECT_EQ(QDir(path(".")).entryList(QDir::Files), QStringList{"photo.jpg"});
+}
+
+TEST_F(FileFunctions, DriveRootIsTheMountPoint)
+{
+    const QString expected = IncludeTrailingBackslash(QStorageInfo(path(".")).rootPath());
+    EXPECT_EQ(DriveRoot(path(".")), expected);
+    EXPECT_EQ(DriveRoot(path("not/yet/made")), expected);
+    EXPECT_EQ(DriveRoot(""), "");
+    EXPECT_EQ(DriveRoot("/"), "/");
+}
+
+TEST_F(FileFunctions, FolderListings)
+{
+    writeBytes(path("lib/b.jpg"), "x");
+    writeBytes(path("lib/A.JPG"), "x");
+    writeBytes(path("lib/noext"), "x");
+    writeBytes(path("lib/sub/c.jpg"), "x");
+    writeBytes(path("lib/sub/deeper/d.jpg"), "x");
+    writeBytes(path("lib/thumbs/t.jpg"), "x");
+    writeBytes(path("lib/.cache/h.jpg"), "x");
+    const auto age = [this](const char *file, int days) {
+        QFile f(path(file));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.setFileTime(QDateTime::currentDateTime().addDays(-days), QFileDevice::FileModificationTime);
+    };
+    age("lib/b.jpg", 2);
+    age("lib/A.JPG", 1);
+    age("lib/noext", 3);
+
+    auto sorted = [](QStringList l) {
+        l.sort();
+        return l;
+    };
+    EXPECT_EQ(sorted(ListFiles(path("lib"))), QStringList({"A.JPG", "b.jpg", "noext"}));
+    EXPECT_EQ(sorted(ListFiles(path("lib"), "*.jpg")), QStringList({"A.JPG", "b.jpg"}));
+    EXPECT_EQ(sorted(ListFilePaths(path("lib"), "b*")), QStringList{path("lib/b.jpg")});
+    EXPECT_EQ(ListFilesByDate(path("lib")), QStringList({path("lib/noext"), path("lib/b.jpg"), path("lib/A.JPG")}));
+
+    const QStringList all = ListFilesRecursive(path("lib"), "*.jpg");
+    EXPECT_EQ(sorted(all), QStringList({"A.JPG", "b.jpg", "sub/c.jpg", "sub/deeper/d.jpg"}));
+    const auto firstSub = std::find_if(all.begin(), all.end(), [](const QString &p) { return p.contains('/'); });
+    EXPECT_TRUE(std::all_of(firstSub, all.end(), [](const QString &p) { return p.contains('/'); }));
+    EXPECT_TRUE(ListFiles(path("missing")).isEmpty());
+}

@@ -315,8 +315,6 @@ ArStrX TextSplit(QStringView s, QStringView separator, bool trimItems)
     }
     qsizetype from = 0;
     for (;;) {
-        if (items.size() == items.capacity())
-            items.reserve(items.size() + 100);
         const qsizetype at = s.indexOf(separator, from);
         if (at < 0)
             break;

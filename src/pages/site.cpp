@@ -47,8 +47,9 @@ QString NormalizePhotoUrl(const QString &url)
 {
     if (url.isEmpty() || TextContains(url, u"://"))
         return url;
-    const QString joined = TextReplaceAll(SiteRoot() + u'/' + url, u"//", u"/");
-    return TextReplaceAll(joined, u":/", u"://");
+    QString joined = SiteRoot() + u'/' + url;
+    joined.replace(QStringLiteral("//"), QStringLiteral("/"));
+    return joined.replace(QStringLiteral(":/"), QStringLiteral("://"));
 }
 
 bool SetSiteHostFromEnvironment()

@@ -1,6 +1,7 @@
 // Extractors of the photostream and search layouts, and the choice of extractor per pageMode.
 #include "page_mode.h"
 #include "site.h"
+#include "text_search.h"
 #include "thumbs_extractors.h"
 
 #include "foundation/text.h"
@@ -12,7 +13,7 @@ namespace {
 // TextBefore(TextAfter(TextAfter(rest, tag), attr), "\""): the value of attr after tag.
 QStringView valueAfter(QStringView rest, QStringView tag, QStringView attr)
 {
-    return TextBeforeView(TextAfterView(TextAfterView(rest, tag), attr), u"\"");
+    return ViewBefore(ViewAfter(ViewAfter(rest, tag), attr), u"\"");
 }
 
 // "id_secret_x.jpg": the fifth character from the end is the "_" before the size letter.
@@ -40,7 +41,7 @@ QString unescapeSlashes(QStringView value)
 
 TWebFrameEntryList ParseListData(QStringView text)
 {
-    const QStringView rows = TextAfterView(TextFromView(text, u"Y.listData ="), u"\"rows\"");
+    const QStringView rows = ViewAfter(ViewFrom(text, u"Y.listData ="), u"\"rows\"");
     static const QString separator = QStringLiteral("\"name\":");
 
     // Walk the items of the split on the separator, as views. The script escapes its slashes;
@@ -50,7 +51,7 @@ TWebFrameEntryList ParseListData(QStringView text)
     QStringView first;
     qsizetype pos = 0;
     for (int index = 0; !rows.isEmpty() && pos <= rows.size(); ++index) {
-        qsizetype end = rows.indexOf(separator, pos);
+        qsizetype end = FindText(rows, separator, pos);
         if (end < 0)
             end = rows.size();
         const QStringView item = TextTrimView(rows.mid(pos, end - pos));
@@ -61,13 +62,12 @@ TWebFrameEntryList ParseListData(QStringView text)
         }
         if (item == first)
             continue;
-        const QString target = NormalizePhotoUrl(
-            unescapeSlashes(TextBeforeView(TextAfterView(TextAfterView(item, u"\"photo_url\":"), u"\""), u"\"")));
+        const QString target =
+            NormalizePhotoUrl(unescapeSlashes(valueAfter(item, u"\"photo_url\":", u"\"")));
         if (!TextContains(target, u"/"))
             continue;
-        const QString thumb = thumbnailSize(
-            unescapeSlashes(TextBeforeView(TextAfterView(TextAfterView(item, u"\"url\":"), u"\""), u"\"")));
-        const QString title = unescapeSlashes(TextBeforeView(TextAfterView(item, u"\""), u"\""));
+        const QString thumb = thumbnailSize(unescapeSlashes(valueAfter(item, u"\"url\":", u"\"")));
+        const QString title = unescapeSlashes(ViewBefore(ViewAfter(item, u"\""), u"\""));
         list.Add(target, thumb, title);
     }
     return list;
@@ -78,14 +78,14 @@ TWebFrameEntryList ParsePhotoContainers(QStringView text)
     static const QString marker = QStringLiteral("<span class=\"photo_container pc_");
     TWebFrameEntryList list;
     qsizetype at = 0;
-    while ((at = text.indexOf(marker, at)) >= 0) {
+    while ((at = FindText(text, marker, at)) >= 0) {
         const QStringView rest = text.mid(at + 1); // starts inside the current container
         at += 1;
         const QString target = valueAfter(rest, u"<a ", u"href=\"").toString();
         QString thumb = valueAfter(rest, u"<img ", u"src=\"").toString();
-        if (TextContains(thumb, u"spaceball")) {
+        if (ContainsText(thumb, u"spaceball")) {
             // Placeholder of an image not loaded yet: the real one waits in data-defer-src.
-            thumb = TextBeforeView(TextAfterView(rest, u"data-defer-src=\""), u"\"").toString();
+            thumb = ViewBefore(ViewAfter(rest, u"data-defer-src=\""), u"\"").toString();
             if (hasSizeLetter(thumb))
                 thumb[thumb.size() - 5] = u't';
         }
@@ -101,13 +101,13 @@ TWebFrameEntryList ParseSearchResults(QStringView text)
     static const QString style = QStringLiteral("style=\"DISPLAY: block\" ");
     static const QString marker = QStringLiteral("<DIV class=ResultsThumbsChild>");
     QString cleaned;
-    if (text.contains(style)) {
+    if (ContainsText(text, style)) {
         cleaned = TextReplaceAll(text, style, u"");
         text = cleaned;
     }
     TWebFrameEntryList list;
     qsizetype at = 0;
-    while ((at = text.indexOf(marker, at)) >= 0) {
+    while ((at = FindText(text, marker, at)) >= 0) {
         const QStringView rest = text.mid(at + 1);
         at += 1;
         list.Add(valueAfter(rest, u"<A ", u"href=\"").toString(),

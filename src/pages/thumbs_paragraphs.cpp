@@ -1,5 +1,6 @@
 // Extractors of the layouts whose pictures are links inside a block or paragraphs.
 #include "parse_reports.h"
+#include "text_search.h"
 #include "thumbs_extractors.h"
 
 #include "foundation/text.h"
@@ -18,58 +19,69 @@ void reportFailure(IParseReports &reports, QStringView code, QStringView marker,
     reports.infoBox(text);
 }
 
-// A value of a set link: from attr (or the line's start) to the first quote followed by a space,
-// within 1000 characters; every attr inside that window is dropped first.
+bool isSetLineSpace(QChar c)
+{
+    return c == u' ' || c == u'\r' || c == u'\n';
+}
+
+// Index of the first quote followed by a space in s, where line breaks count as spaces.
+qsizetype findQuoteSpace(QStringView s)
+{
+    for (qsizetype q = s.indexOf(u'"'); q >= 0 && q + 1 < s.size(); q = s.indexOf(u'"', q + 1)) {
+        if (isSetLineSpace(s[q + 1]))
+            return q;
+    }
+    return -1;
+}
+
+QString withSpacesForBreaks(QStringView s)
+{
+    QString r = s.toString();
+    r.replace(u'\r', u' ').replace(u'\n', u' ');
+    return r;
+}
+
+// A value of a set link. The link's line breaks count as spaces; the value runs from attr (or the
+// line's start) to the first quote followed by a space, within 1000 characters, after every attr
+// inside that window was dropped.
 QString setLinkValue(QStringView line, QStringView attr)
 {
-    const int p = TextPos(line, attr);
-    const QString window = TextReplaceAll(TextCopyView(line, p > 0 ? p : 1, 1000), attr, u"");
-    const int end = TextPos(window, u"\" ");
-    return end > 0 ? window.left(end - 1) : QString();
+    const qsizetype p = FindText(line, attr);
+    const QStringView window = line.mid(p < 0 ? 0 : p, 1000);
+    const QStringView rest = p < 0 ? window : window.mid(attr.size());
+    const qsizetype q = findQuoteSpace(rest);
+    if (FindText(q < 0 ? rest : rest.left(q + 2), attr) < 0)
+        return q < 0 ? QString() : withSpacesForBreaks(rest.left(q));
+    // A second attr before the end: drop them all as written, then cut.
+    const QString dropped = TextReplaceAll(withSpacesForBreaks(window), attr, u"");
+    const qsizetype end = FindText(dropped, u"\" ");
+    return end < 0 ? QString() : dropped.left(end);
 }
 
-// Items that start at marker and end before "</p>", each read with the same three attributes.
-TWebFrameEntryList readParagraphs(QStringView text, QStringView marker, IParseReports &reports)
-{
-    TWebFrameEntryList list;
-    qsizetype pos = 0;
-    while ((pos = text.indexOf(marker, pos)) >= 0) {
-        const qsizetype end = text.indexOf(u"</p>", pos);
-        if (end < 0)
-            break;
-        const QStringView item = text.mid(pos, end - pos + 1); // up to and including the "<"
-        pos = end + 1;
-        const QString target = ExtractQuotedAttribute(u"<a href=", item, reports);
-        const QString thumb = ExtractQuotedAttribute(u"<img src=", item, reports);
-        const QString title = ExtractQuotedAttribute(u"alt=\"", item, reports);
-        list.Add(target, thumb, title);
-    }
-    return list;
-}
-
-TWebFrameEntryList readParagraphsFrom(QStringView text, QStringView blockMarker,
-                                      IParseReports &reports)
-{
-    const qsizetype start = text.indexOf(blockMarker);
-    if (start < 0)
-        return {};
-    return readParagraphs(text.mid(start), u"<p id=\"pool_", reports);
-}
-
-} // namespace
-
-QString ExtractQuotedAttribute(QStringView marker, QStringView block, IParseReports &reports)
+// The link attribute that would hide "<a href=" from the marker search.
+QString withoutTracking(QStringView block)
 {
     static const QString tracking = QStringLiteral("data-track=\"photo-click\" ");
-    QString cleanBlock;
-    if (block.contains(tracking)) {
-        cleanBlock = TextReplaceAll(block, tracking, u"");
-        block = cleanBlock;
+    qsizetype at = FindText(block, tracking);
+    if (at < 0)
+        return block.toString();
+    QString r;
+    r.reserve(block.size());
+    qsizetype from = 0;
+    for (; at >= 0; at = FindText(block, tracking, from)) {
+        r += block.mid(from, at - from);
+        from = at + tracking.size();
     }
-    const QString bareMarker = TextReplaceAll(marker, u"\"", u"");
+    r += block.mid(from);
+    return r;
+}
 
-    const qsizetype at = block.indexOf(bareMarker);
-    if (bareMarker.isEmpty() || at < 0) {
+// The value in double quotes after bareMarker (which holds no quotes) in a block already
+// cleaned of tracking attributes.
+QString quotedValue(QStringView bareMarker, QStringView block, IParseReports &reports)
+{
+    const qsizetype at = FindText(block, bareMarker);
+    if (at < 0) {
         reportFailure(reports, u"p202", bareMarker, block);
         return {};
     }
@@ -86,15 +98,54 @@ QString ExtractQuotedAttribute(QStringView marker, QStringView block, IParseRepo
     return block.mid(open + 1, close - open - 1).toString();
 }
 
+// Items that start at marker and end before "</p>", each read with the same three attributes.
+TWebFrameEntryList readParagraphs(QStringView text, QStringView marker, IParseReports &reports)
+{
+    TWebFrameEntryList list;
+    qsizetype pos = 0;
+    while ((pos = FindText(text, marker, pos)) >= 0) {
+        const qsizetype end = FindText(text, u"</p>", pos);
+        if (end < 0)
+            break;
+        // Up to and including the "<" of "</p>".
+        const QString item = withoutTracking(text.mid(pos, end - pos + 1));
+        pos = end + 1;
+        const QString target = quotedValue(u"<a href=", item, reports);
+        const QString thumb = quotedValue(u"<img src=", item, reports);
+        const QString title = quotedValue(u"alt=", item, reports);
+        list.Add(target, thumb, title);
+    }
+    return list;
+}
+
+TWebFrameEntryList readParagraphsFrom(QStringView text, QStringView blockMarker,
+                                      IParseReports &reports)
+{
+    const qsizetype start = FindText(text, blockMarker);
+    if (start < 0)
+        return {};
+    return readParagraphs(text.mid(start), u"<p id=\"pool_", reports);
+}
+
+} // namespace
+
+QString ExtractQuotedAttribute(QStringView marker, QStringView block, IParseReports &reports)
+{
+    const QString cleanBlock = withoutTracking(block);
+    QString bareMarker = marker.toString();
+    bareMarker.remove(u'"');
+    return quotedValue(bareMarker, cleanBlock, reports);
+}
+
 TWebFrameEntryList ParseSetThumbs(QStringView text, IParseReports &reports)
 {
-    const qsizetype a = text.indexOf(u"<div id=\"setThumbs\"");
-    const qsizetype b = text.indexOf(u"<div id=\"vsPagination\">");
+    const qsizetype a = FindText(text, u"<div id=\"setThumbs\"");
+    const qsizetype b = FindText(text, u"<div id=\"vsPagination\">");
     if (a < 0 || b < 0)
         return {};
     QStringView block = b > a ? text.mid(a, b - a) : QStringView();
 
-    const qsizetype c = block.indexOf(u"<a");
+    const qsizetype c = FindText(block, u"<a");
     const qsizetype d = block.lastIndexOf(u"</a>");
     if (c < 0 || d < 0) {
         reports.alert(QStringLiteral("p101: parsing failed"));
@@ -102,16 +153,15 @@ TWebFrameEntryList ParseSetThumbs(QStringView text, IParseReports &reports)
     }
     block = d + 4 > c ? block.mid(c, d + 4 - c) : QStringView();
 
-    // Each link ends a line; line breaks inside a link count as spaces.
+    // Each link ends a line.
     TWebFrameEntryList list;
     qsizetype pos = 0;
     while (pos < block.size()) {
-        const qsizetype close = block.indexOf(u"</a>", pos);
+        const qsizetype close = FindText(block, u"</a>", pos);
         const qsizetype end = close < 0 ? block.size() : close + 4;
-        QString line = block.mid(pos, end - pos).toString();
+        const QStringView line = block.mid(pos, end - pos);
         pos = end;
-        line.replace(u'\r', u' ').replace(u'\n', u' ');
-        if (!TextContains(line, u"<a") || !TextContains(line, u"in/set"))
+        if (!ContainsText(line, u"<a") || !ContainsText(line, u"in/set"))
             continue;
         const QString title = setLinkValue(line, u"title=\"");
         const QString target = setLinkValue(line, u"href=\"");

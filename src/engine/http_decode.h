@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+#include <QStringList>
+
+namespace orvix {
+
+// Inflates a body that starts with the eight bytes 1F 8B 08 00 00 00 00 00. With method 'G'
+// the whole body is read as gzip; with any other method the eight bytes are skipped and the
+// rest is read as a zlib stream. When the chosen way fails the other is tried; when both fail
+// EOrvix is raised. Other bodies come back unchanged.
+QByteArray DecodeResponseBody(const QByteArray &body, QChar unzipMethod);
+
+// Body text by the response headers: "charset=utf-8" (exactly so) means UTF-8,
+// "charset=utf-16" UTF-16 up to the first zero character, anything else one character per byte.
+QString DecodeResponseText(const QByteArray &body, const QString &headerText);
+
+// Lines of a text cut at CR LF, CR or LF; a last line break adds no empty line.
+QStringList SplitTextLines(const QString &text);
+
+} // namespace orvix

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <httplib.h>
+
+#include <atomic>
+#include <ostream>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+// Readable failure output for Qt text types.
+inline void PrintTo(const QByteArray &bytes, std::ostream *os)
+{
+    *os << '"' << bytes.toPercentEncoding(" !\"#$&'()*+,-./:;<=>?@[]^_`{|}~").toStdString() << '"';
+}
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    PrintTo(text.toUtf8(), os);
+}
+
+namespace orvix::test {
+
+// An httplib server on 127.0.0.1 and a free port, answering on its own thread. Add routes to
+// server() first, then call start().
+class LocalHttpServer
+{
+public:
+    LocalHttpServer() = default;
+    ~LocalHttpServer();
+    httplib::Server &server() { return m_server; }
+    void start();
+    int port() const { return m_port; }
+    QString url(const QString &path) const;
+
+private:
+    httplib::Server m_server;
+    std::thread m_thread;
+    int m_port = 0;
+};
+
+// One accepted connection of a RawServer: the request as received (headers, and the body
+// when it announced a length) and the socket to answer on.
+struct RawConnection
+{
+    int fd = -1;
+    QByteArray request;
+    void send(const QByteArray &bytes) const;
+    // Waits until the client hangs up or ms pass; true when it hung up.
+    bool waitForClose(int ms) const;
+};
+
+// A bare TCP server for answers no well-behaved server gives: stalls, trickles, lies about
+// lengths, resets. Each connection runs the handler on the server's thread, one at a time;
+// the socket is closed when the handler returns.
+class RawServer
+{
+public:
+    using Handler = std::function<void(RawConnection &)>;
+    explicit RawServer(Handler handler);
+    ~RawServer();
+    int port() const { return m_port; }
+    QString url(const QString &path) const;
+    QByteArray lastRequest() const;
+    int connections() const { return m_connections; }
+
+private:
+    void run();
+
+    Handler m_handler;
+    int m_listenFd = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_connections{0};
+    mutable std::mutex m_lock;
+    QByteArray m_lastRequest;
+    std::thread m_thread;
+};
+
+} // namespace orvix::test

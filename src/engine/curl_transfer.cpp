@@ -39,7 +39,10 @@ int certificateCode(long verifyResult)
     case X509_V_ERR_CERT_HAS_EXPIRED:
     case X509_V_ERR_CERT_NOT_YET_VALID:
         return ERR_SEC_CERT_DATE_INVALID;
-    case X509_V_OK:              // the chain was fine, so the name did not match
+    // curl checks the name itself once the chain is fine, and reports a mismatch as an
+    // unspecified failure.
+    case X509_V_OK:
+    case X509_V_ERR_UNSPECIFIED:
     case X509_V_ERR_HOSTNAME_MISMATCH:
         return ERR_SEC_CERT_CN_INVALID;
     default:

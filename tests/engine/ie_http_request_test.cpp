@@ -12,6 +12,7 @@
 using namespace orvix;
 using orvix::test::RawConnection;
 using orvix::test::RawServer;
+using orvix::test::raisedBy;
 
 namespace {
 
@@ -35,16 +36,6 @@ QByteArray headerBlock(const QByteArray &request)
 QByteArray bodyOf(const QByteArray &request)
 {
     return request.mid(request.indexOf("\r\n\r\n") + 4);
-}
-
-QString raisedBy(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const EOrvix &e) {
-        return e.message();
-    }
-    return {};
 }
 
 } // namespace

@@ -13,6 +13,7 @@ using namespace orvix;
 using orvix::test::LocalHttpServer;
 using orvix::test::RawConnection;
 using orvix::test::RawServer;
+using orvix::test::raisedBy;
 using namespace std::chrono_literals;
 
 namespace {
@@ -22,16 +23,6 @@ using Clock = std::chrono::steady_clock;
 qint64 msSince(Clock::time_point start)
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-QString raisedBy(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const EOrvix &e) {
-        return e.message();
-    }
-    return {};
 }
 
 // Sends the headers and the first bytes of a 100-byte body, then nothing until the client

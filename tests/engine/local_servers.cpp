@@ -1,5 +1,7 @@
 #include "local_servers.h"
 
+#include "foundation/errors.h"
+
 #include <QList>
 
 #include <arpa/inet.h>
@@ -12,6 +14,16 @@
 #include <stdexcept>
 
 namespace orvix::test {
+
+QString raisedBy(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const EOrvix &e) {
+        return e.message();
+    }
+    return {};
+}
 
 LocalHttpServer::~LocalHttpServer()
 {

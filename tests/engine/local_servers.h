@@ -23,6 +23,9 @@ inline void PrintTo(const QString &text, std::ostream *os)
 
 namespace orvix::test {
 
+// The message of the EOrvix that f raises; empty when it raises none.
+QString raisedBy(const std::function<void()> &f);
+
 // An httplib server on 127.0.0.1 and a free port, answering on its own thread. Add routes to
 // server() first, then call start().
 class LocalHttpServer

@@ -4,6 +4,7 @@
 #include "engine/http_decode.h"
 #include "engine/http_url.h"
 #include "engine/wininet_errors.h"
+#include "foundation/dialogs.h"
 #include "foundation/errors.h"
 
 #include <QCoreApplication>
@@ -154,8 +155,13 @@ void TIEHttp::resetResults()
 
 void TIEHttp::Execute()
 {
-    if (m_workingStatus != 0)
-        return; // one request per object; a nested call from an event is refused
+    // A request started from one of the running request's events nests inside it; the outer
+    // one stays "working" until it ends itself.
+    const int previousStatus = m_workingStatus;
+    if (previousStatus != 0
+        && ConfirmOkCancel(nullptr, QStringLiteral("Request is in progress (iehttp). Override and continue?"),
+                           QStringLiteral("TIEHttp")))
+        return;
     flagRequestToStop = false;
     m_workingStatus = 1;
     m_errorCode = 0;
@@ -164,15 +170,15 @@ void TIEHttp::Execute()
     m_contentSize = 0;
     m_errorMsg.clear();
     if (fUrl.isEmpty()) {
-        m_workingStatus = 0;
+        m_workingStatus = previousStatus;
         throw EOrvix(QStringLiteral("TIEHttp: no url in execute method"));
     }
     resetResults();
     {
-        const auto finish = qScopeGuard([this] {
+        const auto finish = qScopeGuard([this, previousStatus] {
             m_multipartVars.clear();
             m_multipartBinaryVars.clear();
-            m_workingStatus = 0;
+            m_workingStatus = previousStatus;
         });
         TransferRequest request;
         if (prepareRequest(request))
@@ -251,13 +257,14 @@ bool TIEHttp::prepareRequest(TransferRequest &request)
 void TIEHttp::runTransfer(TransferRequest &&request)
 {
     CurlTransfer transfer(std::move(request));
+    CurlTransfer *outer = nullptr;
     {
         std::lock_guard guard(m_transferLock);
-        m_transfer = &transfer;
+        outer = std::exchange(m_transfer, &transfer);
     }
-    const auto unregister = qScopeGuard([this] {
+    const auto unregister = qScopeGuard([this, outer] {
         std::lock_guard guard(m_transferLock);
-        m_transfer = nullptr;
+        m_transfer = outer;
     });
 
     enum class End { Completed, TimedOut, Stopped } end = End::Completed;
@@ -296,12 +303,14 @@ void TIEHttp::runTransfer(TransferRequest &&request)
             lastPacketEvent = now;
             reportedPackets = transfer.packets();
             ++m_debugTotalPacketEvents;
-            OnPacketRead(*this);
+            const Event handler = OnPacketRead; // the handler may replace itself
+            handler(*this);
         }
         if (OnTimer && fTimerIntervalSeconds > 0 && now - lastTimer >= seconds(fTimerIntervalSeconds)) {
             lastTimer = now;
             ++m_debugTotalTimerEvents;
-            OnTimer(*this);
+            const Event handler = OnTimer;
+            handler(*this);
         }
         if (!fBlockingMode && QCoreApplication::instance())
             QCoreApplication::processEvents();

@@ -1,6 +1,7 @@
 // The exchange over time: inactivity time-out, stopping, events, and failures.
 
 #include "engine/ie_http.h"
+#include "foundation/dialogs.h"
 #include "foundation/errors.h"
 #include "local_servers.h"
 
@@ -166,12 +167,7 @@ TEST(IEHttpTransfer, PacketEventsAreRateLimitedAndSeeGrowingProgress)
 
 TEST(IEHttpTransfer, TransportFailuresRaiseWithTheirCodes)
 {
-    // A port that nobody listens on: bind one, note it, close it again.
-    int closedPort = 0;
-    {
-        RawServer probe([](RawConnection &) {});
-        closedPort = probe.port();
-    }
+    const int closedPort = orvix::test::UnusedPort();
     RawServer mute([](RawConnection &) {}); // accepts, then hangs up without a word
     struct Case { QString url; int code; const char *message; };
     const Case cases[] = {
@@ -214,4 +210,38 @@ TEST(IEHttpTransfer, RedirectsAreFollowedWithTheFinalAnswerKept)
     http.setRequestMethod(QStringLiteral("GET"));
     EXPECT_EQ(raisedBy([&] { http.ExecuteUrl(server.url(QStringLiteral("/loop"))); }),
               QStringLiteral("Wininet error # 12156 : (Redirect Failed)"));
+}
+
+TEST(IEHttpTransfer, RequestFromAnEventAsksBeforeNesting)
+{
+    RawServer outerServer([](RawConnection &c) {
+        c.send("HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nouter");
+        c.waitForClose(400);
+        c.send("-body");
+    });
+    RawServer innerServer([](RawConnection &c) { c.send("HTTP/1.0 200 OK\r\n\r\ninner"); });
+    ScriptedDialogs dialogs;
+    ScopedDialogs installed(dialogs);
+
+    struct Case { bool answerOk; QByteArray seenInEvent; };
+    for (const Case &c : {Case{false, QByteArray()}, Case{true, QByteArray("inner")}}) {
+        dialogs.clear();
+        dialogs.answerOk = c.answerOk;
+        TIEHttp http;
+        QByteArray seen = "not called";
+        int statusAfterNested = -1;
+        http.OnPacketRead = [&](TIEHttp &h) {
+            h.OnPacketRead = nullptr;
+            h.ExecuteUrl(innerServer.url(QStringLiteral("/")));
+            seen = h.ResultMs();
+            statusAfterNested = h.WorkingStatus();
+        };
+        http.ExecuteUrl(outerServer.url(QStringLiteral("/")));
+
+        EXPECT_EQ(dialogs.shown(), QStringList(QStringLiteral("confirm: Request is in progress (iehttp). Override and continue?")));
+        EXPECT_EQ(seen, c.seenInEvent);
+        EXPECT_EQ(statusAfterNested, 1); // the outer request is still running
+        EXPECT_EQ(http.ResultMs(), QByteArray("outer-body"));
+        EXPECT_EQ(http.WorkingStatus(), 0);
+    }
 }

@@ -25,6 +25,12 @@ QString raisedBy(const std::function<void()> &f)
     return {};
 }
 
+int UnusedPort()
+{
+    RawServer probe([](RawConnection &) {});
+    return probe.port(); // closed again when probe goes
+}
+
 LocalHttpServer::~LocalHttpServer()
 {
     m_server.stop();

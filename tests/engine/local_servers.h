@@ -26,6 +26,9 @@ namespace orvix::test {
 // The message of the EOrvix that f raises; empty when it raises none.
 QString raisedBy(const std::function<void()> &f);
 
+// A loopback port on which nobody listens.
+int UnusedPort();
+
 // An httplib server on 127.0.0.1 and a free port, answering on its own thread. Add routes to
 // server() first, then call start().
 class LocalHttpServer

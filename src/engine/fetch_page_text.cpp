@@ -1,0 +1,77 @@
+#include "engine/fetch_page_text.h"
+
+#include "engine/ie_http.h"
+#include "foundation/errors.h"
+#include "foundation/log.h"
+#include "queue/control_flags.h"
+
+#include <QMutex>
+
+#include <chrono>
+#include <thread>
+
+namespace orvix {
+
+namespace {
+
+constexpr int kAttempts = 5;
+
+QMutex g_timingLock;
+FetchPageTiming g_timing;
+
+// Sleeps in short steps so that closing the program is not held up by a retry pause.
+void pause(int ms)
+{
+    using namespace std::chrono;
+    const auto end = steady_clock::now() + milliseconds(ms);
+    while (!AppClosing && steady_clock::now() < end)
+        std::this_thread::sleep_for(std::min<steady_clock::duration>(milliseconds(100), end - steady_clock::now()));
+}
+
+} // namespace
+
+FetchPageTiming GetFetchPageTiming()
+{
+    QMutexLocker lock(&g_timingLock);
+    return g_timing;
+}
+
+void SetFetchPageTiming(const FetchPageTiming &timing)
+{
+    QMutexLocker lock(&g_timingLock);
+    g_timing = timing;
+}
+
+QString FetchPageText(const QString &url, QString &error, const QString &messagePrefix)
+{
+    const FetchPageTiming timing = GetFetchPageTiming();
+    TIEHttp http;
+    http.UnzipMethod = u'G';
+    http.setTimeout(timing.timeoutSeconds);
+    http.setURL(url);
+    for (int attempt = 1; attempt <= kAttempts && !AppClosing; ++attempt) {
+        try {
+            http.Execute();
+            break;
+        } catch (const std::exception &e) {
+            http.ResultSl().clear();
+            error = exceptionMessage(e);
+            LogMessage(messagePrefix + error);
+            pause(timing.pauseMs);
+        }
+    }
+
+    const QString text = http.ResultText();
+    if (!text.isEmpty())
+        return text;
+    try {
+        LogToFile(QStringLiteral("orvix.log"), QStringLiteral("URL failed (L/O): ") + url + QStringLiteral(", error=") + error);
+    } catch (const std::exception &e) {
+        LogMessage(exceptionMessage(e));
+    }
+    LogMessage(messagePrefix + error);
+    pause(timing.pauseMs);
+    return {};
+}
+
+} // namespace orvix

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace orvix {
+
+// Pauses and limits of FetchPageText. The defaults are the product's; tests shorten them.
+struct FetchPageTiming
+{
+    int pauseMs = 5000;      // after each failed attempt, and after giving up
+    int timeoutSeconds = 90; // inactivity time-out of each attempt
+};
+
+FetchPageTiming GetFetchPageTiming();
+void SetFetchPageTiming(const FetchPageTiming &timing);
+
+// Fetches a page as text, trying up to 5 times. Each failed attempt writes messagePrefix + its
+// error to the message log and pauses. When no text comes back, "URL failed (L/O): " + url +
+// ", error=" + error goes to "orvix.log" and the message log, and the result is empty; error
+// holds the last failure's text (empty when no attempt raised). Pauses end early when the
+// program closes. Raises nothing.
+QString FetchPageText(const QString &url, QString &error, const QString &messagePrefix);
+
+} // namespace orvix

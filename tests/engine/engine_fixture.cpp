@@ -1,0 +1,59 @@
+#include "engine_fixture.h"
+
+#include "engine/fetch_page_text.h"
+#include "foundation/files.h"
+#include "foundation/log.h"
+#include "foundation/paths.h"
+#include "queue/control_flags.h"
+
+#include <QFile>
+
+namespace orvix::test {
+
+namespace {
+
+void clearFlags()
+{
+    AppClosing = false;
+    CancelMediaQueue = false;
+    CancelPageQueue = false;
+    QueuePaused = false;
+}
+
+} // namespace
+
+void EngineFixture::SetUp()
+{
+    m_previousSettings = GetSettingsFolder();
+    SetSettingsFolder(m_settings.path());
+    FetchPageTiming fast;
+    fast.pauseMs = 10;
+    fast.timeoutSeconds = 5;
+    SetFetchPageTiming(fast);
+    clearFlags();
+    takeMessages();
+}
+
+void EngineFixture::TearDown()
+{
+    SetFetchPageTiming(FetchPageTiming());
+    SetSettingsFolder(m_previousSettings);
+    clearFlags();
+}
+
+QStringList EngineFixture::takeMessages()
+{
+    QStringList taken;
+    DrainLogMessages([&](const QString &m) { taken << m; });
+    return taken;
+}
+
+QString EngineFixture::orvixLog() const
+{
+    QFile f(m_settings.filePath(QStringLiteral("orvix.log")));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.readAll()).remove(QChar(0xFEFF));
+}
+
+} // namespace orvix::test

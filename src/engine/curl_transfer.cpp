@@ -15,7 +15,8 @@ namespace {
 
 constexpr int kMaxRedirects = 10;
 constexpr long kConnectTimeoutMs = 60000;
-constexpr long kReadBufferSize = 32768;
+// Large reads keep the per-read work (callbacks, wake-ups) small against the copying.
+constexpr long kReadBufferSize = 131072;
 // A server may announce any length; reserve no more than this up front.
 constexpr qint64 kMaxReserve = 256 * 1024 * 1024;
 

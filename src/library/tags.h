@@ -1,0 +1,26 @@
+#pragma once
+
+// Tags live in the picture file names, after the marker "[tags]":
+// "12_ab Sunset [tags] sea lake_o.jpg".
+
+#include <QString>
+#include <QStringView>
+
+namespace orvix {
+
+// The tag text of a file name, untrimmed (it usually starts with a blank); empty without marker.
+QString ExtractTags(QStringView fileName);
+
+// The path the tag editor renames oldPath to: the marker and old tags removed, "[tags]" and the
+// new tags (as given: the caller cleans them) put before the extension's ".".
+QString PathWithNewTags(const QString &oldPath, const QString &cleanedTags);
+
+// The editor's tag text made fit for a file name: unsafe characters replaced, "_" turned into
+// blanks so the tags cannot be taken for a size suffix.
+QString CleanTagsForFileName(const QString &tags);
+
+// Renames the file to carry the new tags. Returns the new path, or empty text when the rename
+// failed (the file keeps its name).
+QString RenameWithTags(const QString &oldPath, const QString &tags);
+
+} // namespace orvix

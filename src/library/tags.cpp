@@ -2,6 +2,8 @@
 
 #include "picture_match.h"
 
+#include "foundation/file_names.h"
+#include "foundation/files.h"
 #include "foundation/text.h"
 
 namespace orvix {
@@ -38,6 +40,22 @@ QString PathWithNewTags(const QString &oldPath, const QString &cleanedTags)
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     name.insert(dot >= 0 ? dot : name.size(), kTagsMarker + cleanedTags);
     return oldPath.left(nameStart) + name;
+}
+
+QString CleanTagsForFileName(const QString &tags)
+{
+    return SafeFileName(tags).replace(QLatin1Char('_'), QLatin1Char(' '));
+}
+
+QString RenameWithTags(const QString &oldPath, const QString &tags)
+{
+    const QString newPath = PathWithNewTags(oldPath, CleanTagsForFileName(tags));
+    if (newPath == oldPath)
+        return newPath;
+    // Never over another picture: a rename onto an existing name would lose that file.
+    if (FileExists(newPath) || !RenameFileTo(oldPath, newPath))
+        return QString();
+    return newPath;
 }
 
 } // namespace orvix

@@ -1,0 +1,153 @@
+#include "settings_migration.h"
+
+#include "settings_folder.h"
+
+#include "foundation/dialogs.h"
+#include "foundation/files.h"
+#include "foundation/log.h"
+#include "foundation/paths.h"
+#include "foundation/switches.h"
+#include "foundation/text.h"
+#include "foundation/text_files.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <unistd.h>
+
+namespace orvix {
+
+namespace {
+
+const QString kOldSettings = QStringLiteral("orvix_downloader.ini");
+const QString kOldSettings2 = QStringLiteral("orvix_downloader2.ini");
+const QString kOldSession = QStringLiteral("orvix_downloader.Session.ini");
+
+void copyWhenMissing(const QString &from, const QString &to)
+{
+    if (FileExists(SettingsPath(from)) && !FileExists(SettingsPath(to)))
+        CopyFileOver(SettingsPath(from), SettingsPath(to));
+}
+
+void moveFile(const QString &name, const SettingsTransfer &t)
+{
+    const QString from = IncludeTrailingBackslash(t.source) + name;
+    const QString to = IncludeTrailingBackslash(t.destination) + name;
+    if (FileExists(to)) {
+        if (ConfirmOkCancel(nullptr,
+                            QStringLiteral("Overwrite destination file ") + to
+                                + QStringLiteral("? (already exists in ") + t.destination
+                                + QStringLiteral(")"),
+                            QString()))
+            return;
+        DeleteFileIfExists(to);
+    }
+    if (FileExists(to)) {
+        InfoBox(QStringLiteral("Destination file ") + to + QStringLiteral(" already exists in ")
+                + t.destination);
+        return;
+    }
+    CopyFileOver(from, to);
+    if (FileExists(to))
+        DeleteFileIfExists(from);
+    if (FileExists(from))
+        InfoBox(QStringLiteral("Could not move file ") + from);
+}
+
+} // namespace
+
+void RenameOlderSettingsFirstStep()
+{
+    copyWhenMissing(kOldSettings, QString::fromUtf16(kDataBaseName) + QStringLiteral(".ini"));
+    copyWhenMissing(kOldSession, QString::fromUtf16(kDataBaseName) + QStringLiteral(".Session.ini"));
+}
+
+void RenameOlderSettingsSecondStep()
+{
+    const QString first = SettingsPath(kOldSettings), second = SettingsPath(kOldSettings2);
+    if (!FileExists(first) || !FileExists(second))
+        return;
+    try {
+        const QString text1 = ReadFromFile_s_5x(first);
+        if (TextContains(text1, u"[edOutputPath.Text]"))
+            return;
+        WriteToNewFile_5x(first, text1 + QStringLiteral("\r\n") + ReadFromFile_s_5x(second));
+    } catch (const std::exception &e) {
+        LogMessage(exceptionMessage(e));
+    }
+}
+
+QString PrepareOlderSessionFile()
+{
+    const QString oldFn = SettingsPath(kOldSettings2);
+    if (!FileExists(oldFn) && FileExists(SettingsPath(kOldSettings)))
+        CopyFileOver(SettingsPath(kOldSettings), oldFn);
+    return oldFn;
+}
+
+bool IsTransferCandidate(const QString &fileName)
+{
+    const QString n = fileName.toLower();
+    if (TextContains(n, u"bugreport.txt"))
+        return false;
+    const bool dataKind = TextContains(n, u".ini") || TextContains(n, u".log")
+        || TextContains(n, u".txt") || TextContains(n, u".db") || TextContains(n, u".positions");
+    const bool ours = n.startsWith(QLatin1String("orvix")) || n.startsWith(QLatin1String("pd_"))
+        || n.startsWith(QLatin1String("queue")) || n.startsWith(QLatin1String("pending_alerts"));
+    return dataKind && ours;
+}
+
+TransferOutcome TransferSettings(const SettingsTransfer &t)
+{
+    QStringList names;
+    const QStringList files = QDir(t.source).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString &name : files) {
+        if (IsTransferCandidate(name))
+            names.append(name);
+    }
+    if (names.isEmpty())
+        return TransferOutcome::Continue;
+
+    if (!t.isAdmin) {
+        if (!ConfirmOkCancel(nullptr,
+                             QStringLiteral("The program requires administrator privileges.\r\n"
+                                            "Click OK to restart the program as an administrator."),
+                             QString())
+            && t.restartElevated)
+            t.restartElevated();
+        return TransferOutcome::EndProcess;
+    }
+
+    ForceFolder(t.destination);
+    InfoBox(QStringLiteral("The following files will be transferred from ") + t.source
+            + QStringLiteral("\r\nto: ") + t.destination + QStringLiteral("\r\n")
+            + names.join(QStringLiteral("\r\n")));
+    for (const QString &name : names)
+        moveFile(name, t);
+    return TransferOutcome::Continue;
+}
+
+TransferOutcome TransferSettingsFromProgramFilesToLocalSettings()
+{
+    QDir::setCurrent(GetSettingsFolder());
+    const SettingsFolderInputs in = CurrentSettingsFolderInputs();
+    const QString exeFolder = IncludeTrailingBackslash(QFileInfo(in.exeFilePath).absolutePath());
+    if (!PathUnderFolder(exeFolder, in.programFiles) || TextContains(exeFolder, u"pstools"))
+        return TransferOutcome::Continue;
+
+    SettingsTransfer t;
+    t.source = exeFolder;
+    t.destination = IncludeTrailingBackslash(IncludeTrailingBackslash(in.localAppData)
+                                             + QFileInfo(ExcludeTrailingBackslash(exeFolder)).fileName());
+    t.isAdmin = geteuid() == 0 || HasSwitch(QStringLiteral("is_admin"));
+    t.restartElevated = [exe = in.exeFilePath] {
+        QStringList args{exe};
+        args.append(QCoreApplication::arguments().mid(1));
+        QProcess::startDetached(QStringLiteral("pkexec"), args);
+    };
+    return TransferSettings(t);
+}
+
+} // namespace orvix

@@ -1,0 +1,297 @@
+#include "picture_db.h"
+
+#include "picture_match.h"
+
+#include "foundation/alerts.h"
+#include "foundation/dialogs.h"
+#include "foundation/files.h"
+#include "foundation/folder_listing.h"
+#include "foundation/log.h"
+#include "foundation/paths.h"
+#include "foundation/text.h"
+#include "foundation/text_codec.h"
+#include "foundation/text_files.h"
+#include "foundation/text_list.h"
+#include "foundation/time_stamps.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <memory>
+
+namespace orvix {
+
+namespace {
+
+constexpr int kRecordAttempts = 11;
+// Another instance's write shows as a file time that moved by this much (0.00001 day).
+constexpr qint64 kReloadThresholdMs = 864;
+
+} // namespace
+
+PictureDatabase::PictureDatabase(const QString &folder)
+    : m_imagesPath(IncludeTrailingBackslash(folder) + QStringLiteral("pd_images.db")),
+      m_filesPath(IncludeTrailingBackslash(folder) + QStringLiteral("pd_files.db"))
+{
+}
+
+bool PictureDatabase::ConvertLegacyImagesDb()
+{
+    if (!FileExists(m_imagesPath))
+        return false;
+    try {
+        const QByteArray bytes = ReadFileBytes(m_imagesPath);
+        if (HasUtf8Mark(bytes))
+            return false;
+        // Older releases wrote the 8-bit code page; the decoder also keeps a file that is
+        // already UTF-8 without the mark intact instead of widening its bytes twice.
+        SaveListUtf8(SplitTextLines(DecodeTextBytes(bytes)), m_imagesPath);
+        return true;
+    } catch (const std::exception &e) {
+        LogMessage(exceptionMessage(e));
+        return false;
+    }
+}
+
+void PictureDatabase::loadImagesLocked()
+{
+    imagesDbFileTime = FileTime(m_imagesPath);
+    QStringList loaded;
+    if (LoadListRetry(loaded, m_imagesPath)) {
+        SortListNoCase(loaded);
+        imagesDB_sl = std::move(loaded);
+    } else {
+        QThread::msleep(100);
+    }
+    m_pageIndex.rebuild(imagesDB_sl);
+}
+
+void PictureDatabase::LoadImagesDb()
+{
+    QMutexLocker lock(&m_imagesLock);
+    if (!FileExists(m_imagesPath)) {
+        try {
+            SaveListUtf8(QStringList(), m_imagesPath);
+        } catch (const std::exception &e) {
+            LogMessage(exceptionMessage(e));
+        }
+    }
+    loadImagesLocked();
+}
+
+void PictureDatabase::RecordQueuedPicture(const TImageData &imageData)
+{
+    const QString record = imageData.ImageId + QLatin1Char('_') + imageData.ImageSecretID
+        + QLatin1Char('|') + imageData.PageUrl + QLatin1Char('|')
+        + FormatTimeStampMs(QDateTime::currentDateTime());
+    bool inMemory = false;
+    for (int attempt = 1; attempt <= kRecordAttempts; ++attempt) {
+        try {
+            QMutexLocker lock(&m_imagesLock);
+            // A retry repeats only what failed: the record goes into the list once.
+            if (!inMemory) {
+                SortedInsert(imagesDB_sl, record);
+                m_pageIndex.add(record);
+                inMemory = true;
+            }
+            AppendTextUtf8(m_imagesPath, record + QStringLiteral("\r\n"));
+            imagesDbFileTime = FileTime(m_imagesPath);
+            return;
+        } catch (const std::exception &) {
+            LogMessage(QStringLiteral("exception s1. recovering"));
+        }
+    }
+}
+
+qsizetype PictureDatabase::positionInList(const QString &record) const
+{
+    // Records that compare equal without case keep their own order: find this exact one.
+    qsizetype lo = 0, hi = imagesDB_sl.size();
+    while (lo < hi) {
+        const qsizetype mid = lo + (hi - lo) / 2;
+        if (CompareTextNoCase(imagesDB_sl.at(mid), record) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    for (qsizetype i = lo; i < imagesDB_sl.size(); ++i) {
+        if (imagesDB_sl.at(i) == record)
+            return i;
+        if (CompareTextNoCase(imagesDB_sl.at(i), record) != 0)
+            break;
+    }
+    return imagesDB_sl.indexOf(record); // only reached when the list is out of order
+}
+
+QString PictureDatabase::scanForPageUrl(const QString &cut) const
+{
+    for (const QString &record : imagesDB_sl) {
+        if (RecordMatchesPageUrl(record, cut))
+            return record;
+    }
+    return QString();
+}
+
+QString PictureDatabase::FindImageRecordByPageUrl(const QString &pageUrl) const
+{
+    const QString cut = CutPageUrlForLookup(pageUrl);
+    QMutexLocker lock(&m_imagesLock);
+    const auto candidates = m_pageIndex.candidates(cut);
+    if (!candidates)
+        return scanForPageUrl(cut);
+    QString best;
+    qsizetype bestPos = -1;
+    for (const QString &record : *candidates) {
+        if (!RecordMatchesPageUrl(record, cut) || record == best)
+            continue;
+        const qsizetype pos = positionInList(record);
+        if (pos >= 0 && (bestPos < 0 || pos < bestPos)) {
+            best = record;
+            bestPos = pos;
+        }
+    }
+    return best;
+}
+
+QString PictureDatabase::GetPictureKeyByPageUrl(const QString &pageUrl) const
+{
+    const QString record = FindImageRecordByPageUrl(pageUrl);
+    if (record.isEmpty())
+        return QString();
+    const QStringList fields = TextSplit(record, u"|");
+    if (fields.size() == 3)
+        return fields.first();
+    InfoBox(QStringLiteral("Images DB is corrupt"));
+    return QString();
+}
+
+QString PictureDatabase::FindLocalFileByKey(const QString &key) const
+{
+    QMutexLocker lock(&m_filesLock);
+    for (qsizetype pos : m_fileIndex.candidates(key)) {
+        const QString &path = filesDB_sl.at(pos);
+        if (FileNameMatchesKey(path, key) && FileExists(path))
+            return path;
+    }
+    return QString();
+}
+
+bool PictureDatabase::IsAlreadyDownloaded(const QString &pageUrl) const
+{
+    const QString key = GetPictureKeyByPageUrl(pageUrl);
+    return !key.isEmpty() && !FindLocalFileByKey(key).isEmpty();
+}
+
+QString PictureDatabase::FindImageRecordByKey(const QString &key) const
+{
+    QMutexLocker lock(&m_imagesLock);
+    return GetSortedPrefixLine(imagesDB_sl, key + QLatin1Char('|'));
+}
+
+void PictureDatabase::setFilesLocked(QStringList files)
+{
+    filesDB_sl = std::move(files);
+    m_fileIndex.rebuild(filesDB_sl);
+}
+
+void PictureDatabase::LoadOrRebuildFilesDb(const QString &picturesFolder)
+{
+    if (FileExists(m_filesPath)) {
+        QStringList files;
+        LoadListRetry(files, m_filesPath);
+        QMutexLocker lock(&m_filesLock);
+        setFilesLocked(std::move(files));
+    } else if (!picturesFolder.isEmpty() && QFileInfo(picturesFolder).isDir()) {
+        RebuildFilesDb(picturesFolder);
+    }
+}
+
+void PictureDatabase::RegisterSavedFile(const QString &fileName)
+{
+    QMutexLocker lock(&m_filesLock);
+    filesDB_sl.append(fileName);
+    m_fileIndex.add(fileName);
+    AppendLineUtf8(m_filesPath, fileName); // a lost line comes back with the next rescan
+}
+
+qsizetype PictureDatabase::RebuildFilesDb(const QString &picturesFolder)
+{
+    QMutexLocker lock(&m_filesLock);
+    DeleteFileIfExists(m_filesPath);
+    QStringList files;
+    try {
+        if (!picturesFolder.isEmpty()) {
+            const QString root = IncludeTrailingBackslash(picturesFolder);
+            for (const QString &relative : ListFilesRecursive(root))
+                files.append(root + relative);
+        }
+        setFilesLocked(files);
+        SaveListUtf8(filesDB_sl, m_filesPath);
+    } catch (const std::exception &e) {
+        // A partial list is better than none; the next rescan completes it.
+        setFilesLocked(files);
+        LogMessage(exceptionMessage(e));
+    }
+    return filesDB_sl.size();
+}
+
+PictureDatabase::ReloadResult PictureDatabase::ReloadImagesDbIfChanged(
+    const std::function<void(const QString &)> &drawScreenText)
+{
+    QMutexLocker lock(&m_imagesLock);
+    if (!imagesDbFileTime.isValid())
+        return {};
+    const QDateTime current = FileTime(m_imagesPath);
+    if (current.isValid() && qAbs(imagesDbFileTime.msecsTo(current)) < kReloadThresholdMs)
+        return {};
+    if (drawScreenText)
+        drawScreenText(QStringLiteral("reloading images_db"));
+    QElapsedTimer stopwatch;
+    stopwatch.start();
+    loadImagesLocked();
+    const qint64 ms = stopwatch.elapsed();
+    if (debugMode)
+        ShowAlert(QStringLiteral("imagesDB_sl.LoadFromFile: ") + QString::number(ms) + QStringLiteral(" ms"));
+    return {true, ms};
+}
+
+void PictureDatabase::ReplaceImages(QStringList lines, const QDateTime &fileTime)
+{
+    QMutexLocker lock(&m_imagesLock);
+    SortListNoCase(lines);
+    imagesDB_sl = std::move(lines);
+    m_pageIndex.rebuild(imagesDB_sl);
+    imagesDbFileTime = fileTime;
+}
+
+void PictureDatabase::withImagesLocked(const std::function<void()> &fn)
+{
+    QMutexLocker lock(&m_imagesLock);
+    fn();
+}
+
+QStringList PictureDatabase::imagesSnapshot() const
+{
+    QMutexLocker lock(&m_imagesLock);
+    return imagesDB_sl;
+}
+
+QStringList PictureDatabase::filesSnapshot() const
+{
+    QMutexLocker lock(&m_filesLock);
+    return filesDB_sl;
+}
+
+QDateTime PictureDatabase::ImagesDbFileTime() const
+{
+    QMutexLocker lock(&m_imagesLock);
+    return imagesDbFileTime;
+}
+
+PictureDatabase &PictureDb()
+{
+    static PictureDatabase db(GetSettingsFolder());
+    return db;
+}
+
+} // namespace orvix

@@ -1,0 +1,105 @@
+#pragma once
+
+// The picture database: which pictures were queued from which page ("pd_images.db", one
+// record "key|page address|time" per queued picture) and which picture files were saved
+// ("pd_files.db", one path per line). Both files are append-only in normal use and held in
+// memory for the lookups.
+//
+// Threads: the page worker records queued pictures while the main thread looks them up and
+// reloads the list when another instance wrote the file. The images list, its index and
+// imagesDbFileTime are guarded by m_imagesLock, held for every access, reads included; the
+// files list and its index by m_filesLock.
+
+#include "file_key_index.h"
+#include "page_url_index.h"
+
+#include "pages/image_data.h"
+
+#include <QDateTime>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace orvix {
+
+class PictureDatabase
+{
+public:
+    // The two files in folder (which ends with "/").
+    explicit PictureDatabase(const QString &folder);
+
+    QString imagesDbPath() const { return m_imagesPath; }
+    QString filesDbPath() const { return m_filesPath; }
+
+    // Start-up, while the window is created: an "pd_images.db" without the UTF-8 mark, left by
+    // an older release, is rewritten as UTF-8 with the mark. True when it was converted.
+    bool ConvertLegacyImagesDb();
+    // First show: creates an empty "pd_images.db" when missing, loads and sorts it.
+    void LoadImagesDb();
+    // Loads "pd_files.db", or builds it from the pictures folder when it is missing.
+    void LoadOrRebuildFilesDb(const QString &picturesFolder);
+
+    // Page worker: the record of a picture just put into the media queue, in memory and on disk.
+    void RecordQueuedPicture(const TImageData &imageData);
+
+    QString FindImageRecordByPageUrl(const QString &pageUrl) const;
+    // The picture key recorded for the page; empty when none (a corrupt record is reported
+    // "Images DB is corrupt" and answers none).
+    QString GetPictureKeyByPageUrl(const QString &pageUrl) const;
+    // The first saved file whose name starts with the key (or picture id) and still exists.
+    QString FindLocalFileByKey(const QString &key) const;
+    bool IsAlreadyDownloaded(const QString &pageUrl) const;
+    QString FindImageRecordByKey(const QString &key) const;
+
+    // The data step of a saved picture: listed in memory and appended to "pd_files.db".
+    void RegisterSavedFile(const QString &fileName);
+    // Lists every file below the pictures folder (not the "thumbs" cache) into "pd_files.db".
+    // Returns the number of files listed.
+    qsizetype RebuildFilesDb(const QString &picturesFolder);
+
+    struct ReloadResult {
+        bool reloaded = false;
+        qint64 elapsedMs = 0;
+    };
+    // Reloads the images list when the file changed on disk since this process last read or
+    // wrote it (another instance recorded pictures). drawScreenText gets "reloading images_db"
+    // before the reload starts.
+    ReloadResult ReloadImagesDbIfChanged(const std::function<void(const QString &)> &drawScreenText = {});
+
+    // Replaces the in-memory images list by lines (sorted here) and sets the file time; used
+    // after the file was rewritten by a repair.
+    void ReplaceImages(QStringList lines, const QDateTime &fileTime);
+
+    // Runs fn with the images lock held (for a repair, which must not race an insert).
+    void withImagesLocked(const std::function<void()> &fn);
+
+    QStringList imagesSnapshot() const;
+    QStringList filesSnapshot() const;
+    QDateTime ImagesDbFileTime() const;
+
+private:
+    void loadImagesLocked();
+    qsizetype positionInList(const QString &record) const;
+    QString scanForPageUrl(const QString &cut) const;
+    void setFilesLocked(QStringList files);
+
+    const QString m_imagesPath;
+    const QString m_filesPath;
+
+    mutable QRecursiveMutex m_imagesLock;
+    QStringList imagesDB_sl;    // sorted by CompareTextNoCase
+    PageUrlIndex m_pageIndex;
+    QDateTime imagesDbFileTime; // invalid when not known
+
+    mutable QMutex m_filesLock;
+    QStringList filesDB_sl;     // in the order the files were saved
+    FileKeyIndex m_fileIndex;
+};
+
+// The program's one database, in the settings folder (created on first use, after the
+// settings folder is decided).
+PictureDatabase &PictureDb();
+
+} // namespace orvix

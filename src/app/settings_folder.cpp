@@ -3,7 +3,7 @@
 #include "foundation/dialogs.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
-#include "foundation/switches.h"
+#include "foundation/command_line.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -56,6 +56,8 @@ SettingsFolderInputs CurrentSettingsFolderInputs()
     in.overrideFolder = GetSwitchValue(QStringLiteral("settings"));
     if (in.overrideFolder.isEmpty())
         in.overrideFolder = qEnvironmentVariable("ORVIX_SETTINGS");
+    if (!in.overrideFolder.isEmpty())
+        in.overrideFolder = QFileInfo(in.overrideFolder).absoluteFilePath();
     in.noInstall = HasSwitch(QStringLiteral("noinstall"));
     in.exeFilePath = QCoreApplication::applicationFilePath();
     in.programFiles = SpecialFolder(SpecialFolderKind::ProgramFiles);

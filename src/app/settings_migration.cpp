@@ -6,14 +6,14 @@
 #include "foundation/files.h"
 #include "foundation/log.h"
 #include "foundation/paths.h"
-#include "foundation/switches.h"
+#include "foundation/process.h"
+#include "foundation/command_line.h"
 #include "foundation/text.h"
 #include "foundation/text_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <unistd.h>
 
@@ -102,11 +102,12 @@ bool IsTransferCandidate(const QString &fileName)
 TransferOutcome TransferSettings(const SettingsTransfer &t)
 {
     QStringList names;
-    const QStringList files = QDir(t.source).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    const QStringList files = QDir(t.source).entryList(QDir::Files | QDir::Hidden, QDir::NoSort);
     for (const QString &name : files) {
         if (IsTransferCandidate(name))
             names.append(name);
     }
+    names.sort();
     if (names.isEmpty())
         return TransferOutcome::Continue;
 
@@ -143,9 +144,11 @@ TransferOutcome TransferSettingsFromProgramFilesToLocalSettings()
                                              + QFileInfo(ExcludeTrailingBackslash(exeFolder)).fileName());
     t.isAdmin = geteuid() == 0 || HasSwitch(QStringLiteral("is_admin"));
     t.restartElevated = [exe = in.exeFilePath] {
-        QStringList args{exe};
-        args.append(QCoreApplication::arguments().mid(1));
-        QProcess::startDetached(QStringLiteral("pkexec"), args);
+        try {
+            RunAsAdmin(exe, QCoreApplication::arguments().mid(1), QString(), false);
+        } catch (const std::exception &e) {
+            LogMessage(exceptionMessage(e));
+        }
     };
     return TransferSettings(t);
 }

@@ -3,6 +3,8 @@
 #include "picture_db.h"
 
 #include "foundation/dialogs.h"
+#include "foundation/errors.h"
+#include "foundation/file_names.h"
 #include "foundation/files.h"
 #include "foundation/log.h"
 #include "foundation/text.h"

@@ -6,6 +6,7 @@
 
 #include "settings_values.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>

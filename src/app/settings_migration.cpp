@@ -3,6 +3,7 @@
 #include "settings_folder.h"
 
 #include "foundation/dialogs.h"
+#include "foundation/errors.h"
 #include "foundation/files.h"
 #include "foundation/log.h"
 #include "foundation/paths.h"

@@ -49,6 +49,17 @@ void updateSection(const QString &file, const QString &section, const QString &v
     SaveListUtf8Retry(lines, file);
 }
 
+int startsCount(const QStringList &lines)
+{
+    return TextToIntDef(GetSectionValue(lines, kStartsSection), 0);
+}
+
+QDateTime installationDate(const QStringList &lines)
+{
+    const QDateTime stored = ParseTimeStamp(GetSectionValue(lines, kInstallDateSection));
+    return stored.isValid() ? stored : QDateTime::currentDateTime();
+}
+
 } // namespace
 
 QString ApplicationSettingsFileName()
@@ -152,13 +163,14 @@ QStringList TVarnelProject::BuildProjectText() const
         }
     }
     if (FsingleProjectMode) {
-        const int starts = GetStartsCount();
+        const QStringList stored = readLines(m_projectFn);
+        const int starts = startsCount(stored);
         if (starts > 0) {
             out.append(header(kStartsSection));
             out.append(QString::number(starts));
         }
         out.append(header(kInstallDateSection));
-        out.append(FormatTimeStamp(GetInstallationDate()));
+        out.append(FormatTimeStamp(installationDate(stored)));
     }
     return out;
 }
@@ -196,8 +208,7 @@ void TVarnelProject::IncrementStarts()
         QStringList lines;
         if (!LoadListRetry(lines, m_projectFn))
             return;
-        const int starts = TextToIntDef(GetSectionValue(lines, kStartsSection), 0);
-        SetSectionValue(lines, kStartsSection, QString::number(starts + 1));
+        SetSectionValue(lines, kStartsSection, QString::number(startsCount(lines) + 1));
         SaveListUtf8Retry(lines, m_projectFn);
         m_lastLoadedFileDt = FileTime(m_projectFn);
     } catch (const std::exception &) {
@@ -240,13 +251,12 @@ bool TVarnelProject::ProjectModifiedExternally() const
 
 int TVarnelProject::GetStartsCount() const
 {
-    return TextToIntDef(GetSectionValue(readLines(m_projectFn), kStartsSection), 0);
+    return startsCount(readLines(m_projectFn));
 }
 
 QDateTime TVarnelProject::GetInstallationDate() const
 {
-    const QDateTime stored = ParseTimeStamp(GetSectionValue(readLines(m_projectFn), kInstallDateSection));
-    return stored.isValid() ? stored : QDateTime::currentDateTime();
+    return installationDate(readLines(m_projectFn));
 }
 
 void TVarnelProject::CloseQuery(const QRect &bounds, bool maximized, const QRect &workArea)

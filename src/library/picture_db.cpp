@@ -4,6 +4,7 @@
 
 #include "foundation/alerts.h"
 #include "foundation/dialogs.h"
+#include "foundation/errors.h"
 #include "foundation/files.h"
 #include "foundation/folder_listing.h"
 #include "foundation/log.h"
@@ -15,6 +16,7 @@
 #include "foundation/time_stamps.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QThread>
 
 #include <memory>

@@ -1,5 +1,5 @@
-// Saves the application settings over and over, each generation with a large memo, until it is
-// killed. Prints "saved N" after each save. Usage: orvix_settings_save_helper FOLDER
+// Saves the application settings over and over, each generation with a large memo (10 MB),
+// until it is killed. Prints "saved N" after each save. Usage: orvix_settings_save_helper FOLDER
 
 #include "app/program_settings.h"
 #include "app/varnel_project.h"
@@ -25,9 +25,8 @@ int main(int argc, char **argv)
     for (int generation = 1;; ++generation) {
         const QString g = QString::number(generation);
         controls.setText(QStringLiteral("edStartPage"), QStringLiteral("gen ") + g);
-        QStringList lines;
-        for (int i = 0; i < 100000; ++i)
-            lines.append(QStringLiteral("line ") + g);
+        // Few long lines: most of a save's time goes into writing the file.
+        const QStringList lines(200, QStringLiteral("line ") + g + QString(50000, QLatin1Char('x')));
         controls.setLines(QStringLiteral("edMinimizedWebPanelUrls"), lines);
         controls.setText(QStringLiteral("edOutputPath"), QStringLiteral("end ") + g);
         store.SaveProjectX();

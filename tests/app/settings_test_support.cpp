@@ -1,6 +1,7 @@
 #include "settings_test_support.h"
 
 #include "foundation/paths.h"
+#include "library/file_bytes.h"
 
 #include <QFile>
 
@@ -24,15 +25,12 @@ void SettingsTest::TearDown()
 
 void SettingsTest::writeFile(const QString &name, const QByteArray &bytes) const
 {
-    QFile f(path(name));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
+    ASSERT_TRUE(writeBytes(path(name), bytes));
 }
 
 QByteArray SettingsTest::readFile(const QString &name) const
 {
-    QFile f(path(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return readBytes(path(name));
 }
 
 QStringList SettingsTest::fileLines(const QString &name) const

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 using namespace orvix;
 using orvix::test::PictureDbTest;

@@ -102,7 +102,7 @@ TEST_F(PictureDbTest, FileKeyIndexAgreesWithScan)
     QRandomGenerator rng(7);
     QStringList listed;
     for (int i = 0; i < 800; ++i) {
-        const QString name = QString::number(rng.bounded(60)) + pick(rng, {"_ab", "_AB", "", "_c1", "a_x", "-1"})
+        const QString name = pick(rng, {"", "", "", "a", "B"}) + QString::number(rng.bounded(60)) + pick(rng, {"_ab", "_AB", "", "_c1", "a_x", "-1"})
             + pick(rng, {" Sunset.jpg", ".png", "_o.jpg", " [tags] sea_o.jpg", ""});
         const QString p = folder() + "pics/" + pick(rng, {"", "sub/", "12_ab/"}) + name;
         if (rng.bounded(3) != 0)
@@ -115,7 +115,7 @@ TEST_F(PictureDbTest, FileKeyIndexAgreesWithScan)
     for (int pass = 0; pass < 2; ++pass) {
         const QStringList files = db->filesSnapshot();
         for (int i = 0; i < 2000; ++i) {
-            const QString key = QString::number(rng.bounded(70)) + pick(rng, {"", "_ab", "_Ab", "_a", "a", "_"});
+            const QString key = pick(rng, {"", "", "A", "b"}) + QString::number(rng.bounded(70)) + pick(rng, {"", "_ab", "_Ab", "_a", "a", "_"});
             ASSERT_EQ(db->FindLocalFileByKey(key), scanFiles(files, key)) << key.toStdString();
         }
         db->RebuildFilesDb(folder() + "pics"); // the second pass runs on a rescanned list

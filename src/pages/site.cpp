@@ -1,5 +1,6 @@
 #include "site.h"
 
+#include "foundation/command_line.h"
 #include "foundation/text.h"
 
 #include <QMutex>
@@ -59,6 +60,14 @@ bool SetSiteHostFromEnvironment()
         return false;
     SetSiteHost(value);
     return true;
+}
+
+void ChooseSiteHost()
+{
+    SetSiteHostFromEnvironment();
+    const QString fromSwitch = TextTrim(GetSwitchValue(QStringLiteral("site")));
+    if (!fromSwitch.isEmpty())
+        SetSiteHost(fromSwitch);
 }
 
 } // namespace orvix

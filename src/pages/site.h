@@ -22,4 +22,7 @@ QString NormalizePhotoUrl(const QString &url);
 // Takes ORVIX_SITE when it is set and not empty; returns whether it did.
 bool SetSiteHostFromEnvironment();
 
+// For the program's start: ORVIX_SITE, overridden by the command-line switch "site=HOST[:PORT]".
+void ChooseSiteHost();
+
 } // namespace orvix

@@ -1,6 +1,8 @@
 #include "pages/page_numbering.h"
 #include "pages/site.h"
 
+#include "foundation/command_line.h"
+
 #include "recording_reports.h"
 #include "test_support.h"
 
@@ -118,11 +120,10 @@ TEST_F(PageNumberingTest, PagesWithoutAUsablePaginator)
     {
         const char *name;
         const char *text;
-        bool keepsCurrent;
     } cases[] = {
-        {"no paginator", "<div id=\"setThumbs\"></div>", true},
-        {"prev link without its end", "<div class=\"Paginator\"><a href=\"/p/page1/\" class=\"Prev\">prev", true},
-        {"span without its end", "<div class=\"Paginator\"><span class=\"this-page\">3", true},
+        {"no paginator", "<div id=\"setThumbs\"></div>"},
+        {"prev link without its end", "<div class=\"Paginator\"><a href=\"/p/page1/\" class=\"Prev\">prev"},
+        {"span without its end", "<div class=\"Paginator\"><span class=\"this-page\">3"},
     };
     for (const auto &c : cases) {
         TPageNumbering state = previous;
@@ -270,8 +271,12 @@ TEST(SiteHost, SettingAndNames)
     qputenv(SiteEnvironmentVariable, "localhost:9");
     EXPECT_TRUE(SetSiteHostFromEnvironment());
     EXPECT_EQ(SiteHost(), QStringLiteral("localhost:9"));
+    SetCommandLineArgs({QStringLiteral("debug"), QStringLiteral("/site:127.0.0.1:8080")});
+    ChooseSiteHost(); // the switch wins over the environment
+    EXPECT_EQ(SiteHost(), QStringLiteral("127.0.0.1:8080"));
     qunsetenv(SiteEnvironmentVariable);
     EXPECT_FALSE(SetSiteHostFromEnvironment());
+    SetCommandLineArgs({});
     SetSiteHost(QString());
 }
 

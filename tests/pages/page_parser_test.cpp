@@ -2,6 +2,8 @@
 #include "pages/page_parser.h"
 #include "pages/site.h"
 
+#include "foundation/log.h"
+
 #include "recording_reports.h"
 #include "test_support.h"
 
@@ -117,6 +119,22 @@ TEST_F(PageParserTest, WorkerReadsThumbnailsPagesAndForgetsThePreviousOne)
     EXPECT_EQ(ParseWorkerMatrixPage(ctx), pmNotThumbnails);
     EXPECT_TRUE(ctx.WorkerPageEntries.isEmpty());
     EXPECT_TRUE(reports.alerts.isEmpty() && reports.boxes.isEmpty());
+}
+
+TEST_F(PageParserTest, WorkerReportsGoToTheMessageLog)
+{
+    DrainLogMessages([](const QString &) {});
+    TPageWorkerContext ctx; // no sink of its own: nothing may wait for a window
+    ctx.WorkerImageData.PageUrl = QStringLiteral("http://www.photosite.example/p/1/");
+    ctx.WorkerPageText = fixture("picture_and_set.html") + fixture("photo_paragraphs.html");
+    ParseWorkerPicturePage(ctx);
+    ctx.WorkerPageText = fixture("photo_paragraphs.html");
+    ParseWorkerMatrixPage(ctx);
+    QStringList logged;
+    DrainLogMessages([&](const QString &m) { logged << m; });
+    ASSERT_EQ(logged.size(), 2);
+    EXPECT_EQ(logged[0], QStringLiteral("error: ar.Length() <> 3, url=http://www.photosite.example/p/1/"));
+    EXPECT_TRUE(logged[1].startsWith(QStringLiteral("p202: parsing failed"))) << logged[1].toStdString();
 }
 
 TEST_F(PageParserTest, WorkersOnTwoThreadsDoNotShareState)

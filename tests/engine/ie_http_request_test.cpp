@@ -5,6 +5,9 @@
 #include "foundation/errors.h"
 #include "local_servers.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -288,4 +291,29 @@ TEST(IEHttpRequest, Base64FieldsBreakLinesWithCr)
     const QString plain = QString::fromLatin1(bytes.toBase64());
     EXPECT_EQ(text, plain.left(64) + u'\r' + plain.mid(64, 64) + u'\r' + plain.mid(128));
     EXPECT_EQ(Base64WithBreaks(QByteArray(48, 'y')), QString::fromLatin1(QByteArray(48, 'y').toBase64()) + u'\r');
+}
+
+TEST(IEHttpRequest, FilePartsAndBase64Fields)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report é.txt"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("file\r\nbytes");
+    f.close();
+
+    RawServer server = okServer();
+    TIEHttp http;
+    http.setMultipartPOST(true);
+    http.setURL(server.url(QStringLiteral("/send")));
+    http.AddMultipartFormFile(QStringLiteral("attachment"), path);
+    http.AddMultipartFile(QStringLiteral("encoded"), path);
+    http.Execute();
+
+    const QByteArray body = bodyOf(server.lastRequest());
+    EXPECT_TRUE(body.contains("name=\"attachment\"; filename=\"report \xc3\xa9.txt\"\r\n"
+                              "Content-Transfer-Encoding: binary\r\n\r\nfile\r\nbytes\r\n"));
+    EXPECT_TRUE(body.contains("name=\"encoded\"\r\n\r\n" + QByteArray("file\r\nbytes").toBase64() + "\r\n"));
+    EXPECT_EQ(TIEHttp::FileToB64String(path), QString::fromLatin1(QByteArray("file\r\nbytes").toBase64()));
+    EXPECT_THROW(TIEHttp::FileToB64String(dir.filePath(QStringLiteral("missing"))), EOrvix);
 }

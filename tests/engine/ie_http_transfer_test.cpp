@@ -5,6 +5,9 @@
 #include "foundation/errors.h"
 #include "local_servers.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -136,6 +139,21 @@ TEST(IEHttpTransfer, StopFromAnotherThreadEndsAWaitAtOnce)
 
     http.StopRequest(); // idle: nothing to stop, nothing changes
     EXPECT_EQ(http.WorkingStatus(), 0);
+}
+
+TEST(IEHttpTransfer, NonBlockingModeRunsTheThreadsEvents)
+{
+    RawServer server = stallingServer();
+    for (bool blocking : {true, false}) {
+        TIEHttp http;
+        http.setTimeout(2);
+        http.setBlockingMode(blocking);
+        QTimer::singleShot(100, [&] { http.StopRequest(); });
+        http.ExecuteUrl(server.url(QStringLiteral("/")));
+        // Blocking mode leaves the timer for later, so only the time-out ends the request.
+        EXPECT_EQ(http.ErrorCode(), blocking ? 100 : 101);
+        QCoreApplication::processEvents();
+    }
 }
 
 TEST(IEHttpTransfer, PacketEventsAreRateLimitedAndSeeGrowingProgress)

@@ -71,6 +71,20 @@ QByteArray ReencodeQuery(const QByteArray &encodedQuery)
     return out;
 }
 
+QByteArray EscapeUnsafeBytes(const QByteArray &text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (const char ch : text) {
+        const unsigned char b = ch;
+        if (b <= 0x20 || b >= 0x7f)
+            appendEscaped(out, b);
+        else
+            out += ch;
+    }
+    return out;
+}
+
 HttpUrlParts CrackHttpUrl(const QString &url)
 {
     HttpUrlParts parts;

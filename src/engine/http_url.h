@@ -28,6 +28,10 @@ HttpUrlParts CrackHttpUrl(const QString &url);
 // "&+-.=?@_~" becomes "%XX", a space "%20", and every byte of a non-ASCII character "%XX".
 QByteArray ReencodeQuery(const QByteArray &encodedQuery);
 
+// Bytes that cannot stand in a request line (controls, space, non-ASCII) as "%XX"; the rest
+// of the caller's query fields is sent as given.
+QByteArray EscapeUnsafeBytes(const QByteArray &text);
+
 // Base address of a request: scheme, host and port, e.g. "https://[::1]:8443".
 QByteArray HttpOrigin(const HttpUrlParts &parts);
 

@@ -202,7 +202,7 @@ bool TIEHttp::prepareRequest(TransferRequest &request)
     } else {
         path += _extraInfoAnsi;
         if (!fGetStr.isEmpty()) {
-            path += (path.contains('?') ? '&' : '?') + fGetStr.toUtf8();
+            path += (path.contains('?') ? '&' : '?') + EscapeUnsafeBytes(fGetStr.toUtf8());
             fGetStr.clear();
         }
     }

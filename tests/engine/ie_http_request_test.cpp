@@ -105,13 +105,17 @@ TEST(IEHttpRequest, UrlWithoutPathRecordsErrorThatExecuteClears)
 
 TEST(IEHttpRequest, GetStrIsAppendedOnceToThePath)
 {
-    struct Case { const char *path; const char *sent; };
-    const Case cases[] = {{"/p?x=2", "GET /p?x=2&a=1 HTTP/1.0"}, {"/p", "GET /p?a=1 HTTP/1.0"}};
+    struct Case { const char *path; const char *fields; const char *sent; };
+    const Case cases[] = {
+        {"/p?x=2", "a=1", "GET /p?x=2&a=1 HTTP/1.0"},
+        {"/p", "a=1", "GET /p?a=1 HTTP/1.0"},
+        {"/p", "a=1&q=two words", "GET /p?a=1&q=two%20words HTTP/1.0"},
+    };
     RawServer server = okServer();
     for (const Case &c : cases) {
         TIEHttp http;
         http.setURL(server.url(QString::fromLatin1(c.path)));
-        http.setGetStr(QStringLiteral("a=1"));
+        http.setGetStr(QString::fromLatin1(c.fields));
         http.Execute();
         EXPECT_EQ(requestLine(server.lastRequest()), QByteArray(c.sent));
         EXPECT_EQ(http.GetStr(), QString());

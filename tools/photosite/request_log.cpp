@@ -1,0 +1,44 @@
+#include "request_log.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace orvix::photosite {
+
+void RequestLog::add(const RequestRecord &record)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_records << record;
+}
+
+QList<RequestRecord> RequestLog::records() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_records;
+}
+
+void RequestLog::reset()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_records.clear();
+}
+
+QByteArray requestsJson(const QList<RequestRecord> &records)
+{
+    QJsonArray list;
+    for (const RequestRecord &r : records) {
+        QJsonObject o;
+        o[QStringLiteral("method")] = r.method;
+        o[QStringLiteral("target")] = r.target;
+        o[QStringLiteral("path")] = r.path;
+        o[QStringLiteral("cookies")] = r.cookies;
+        o[QStringLiteral("userAgent")] = r.userAgent;
+        o[QStringLiteral("fault")] = r.fault;
+        o[QStringLiteral("time")] = r.time.toString(Qt::ISODateWithMs);
+        list.append(o);
+    }
+    return QJsonDocument(list).toJson(QJsonDocument::Indented);
+}
+
+} // namespace orvix::photosite

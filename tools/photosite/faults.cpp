@@ -52,12 +52,12 @@ qint64 FaultRule::bytes(qint64 fallback) const
     return ok ? n : fallback;
 }
 
-QString FaultRule::spec() const
+QString FaultRule::spec(bool withCount) const
 {
     QString s = pattern + QLatin1Char('=') + faultKindName(kind);
     if (!arg.isEmpty())
         s += QLatin1Char(':') + arg;
-    if (times >= 0)
+    if (withCount && times >= 0)
         s += QLatin1Char('x') + QString::number(times);
     return s;
 }

@@ -43,7 +43,7 @@ struct FaultRule
 
     double seconds() const;            // ARG as seconds
     qint64 bytes(qint64 fallback) const; // ARG as a byte count
-    QString spec() const;              // back to PATTERN=KIND[:ARG][xN]
+    QString spec(bool withCount = true) const; // back to PATTERN=KIND[:ARG][xN]
 };
 
 QString faultKindName(FaultKind kind);

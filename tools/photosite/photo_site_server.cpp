@@ -140,7 +140,7 @@ void PhotoSiteServer::Impl::handle(const httplib::Request &req, httplib::Respons
     record.time = QDateTime::currentDateTime();
     const std::optional<FaultRule> fault = faults.take(path, target);
     if (fault)
-        record.fault = fault->spec();
+        record.fault = fault->spec(false);
     log.add(record);
 
     const SiteResponse r = routes->handle(siteRequest(req, path, query));

@@ -2,7 +2,6 @@
 
 #include <QHashFunctions>
 
-#include <algorithm>
 
 namespace orvix {
 
@@ -55,7 +54,9 @@ void PageUrlIndex::forEachIndexedSegment(QStringView record, Fn &&fn)
 void PageUrlIndex::clear()
 {
     m_records.clear();
-    m_sorted.clear();
+    m_bucketShift = 32;
+    m_bucketStart.clear();
+    m_entries.clear();
     m_added.clear();
 }
 
@@ -63,12 +64,25 @@ void PageUrlIndex::rebuild(const QStringList &records)
 {
     clear();
     m_records.assign(records.cbegin(), records.cend());
-    m_sorted.reserve(m_records.size() * 2);
-    for (quint32 id = 0; id < m_records.size(); ++id) {
-        forEachIndexedSegment(m_records[id], [&](quint32 h) { m_sorted.push_back({h, id}); });
-    }
-    std::sort(m_sorted.begin(), m_sorted.end(),
-              [](const Entry &a, const Entry &b) { return a.hash < b.hash; });
+    std::vector<Entry> unordered;
+    unordered.reserve(m_records.size() * 3);
+    for (quint32 id = 0; id < m_records.size(); ++id)
+        forEachIndexedSegment(m_records[id], [&](quint32 h) { unordered.push_back({h, id}); });
+
+    // About two entries per bucket.
+    int bits = 1;
+    while (bits < 24 && (size_t(1) << bits) < unordered.size() / 2)
+        ++bits;
+    m_bucketShift = 32 - bits;
+    m_bucketStart.assign((size_t(1) << bits) + 1, 0);
+    for (const Entry &e : unordered)
+        ++m_bucketStart[(e.hash >> m_bucketShift) + 1];
+    for (size_t b = 1; b < m_bucketStart.size(); ++b)
+        m_bucketStart[b] += m_bucketStart[b - 1];
+    m_entries.resize(unordered.size());
+    std::vector<quint32> fill(m_bucketStart.begin(), m_bucketStart.end() - 1);
+    for (const Entry &e : unordered)
+        m_entries[fill[e.hash >> m_bucketShift]++] = e;
 }
 
 void PageUrlIndex::add(const QString &record)
@@ -95,11 +109,13 @@ std::optional<std::vector<QString>> PageUrlIndex::candidates(QStringView cut) co
 
     const quint32 h = segmentHash(seg);
     std::vector<QString> out;
-    const auto range = std::equal_range(
-        m_sorted.begin(), m_sorted.end(), Entry{h, 0},
-        [](const Entry &a, const Entry &b) { return a.hash < b.hash; });
-    for (auto it = range.first; it != range.second; ++it)
-        out.push_back(m_records[it->id]);
+    if (!m_bucketStart.empty()) {
+        const quint32 b = h >> m_bucketShift;
+        for (quint32 i = m_bucketStart[b]; i < m_bucketStart[b + 1]; ++i) {
+            if (m_entries[i].hash == h)
+                out.push_back(m_records[m_entries[i].id]);
+        }
+    }
     const auto added = m_added.equal_range(h);
     for (auto it = added.first; it != added.second; ++it)
         out.push_back(m_records[it->second]);

@@ -42,7 +42,11 @@ private:
     static void forEachIndexedSegment(QStringView record, Fn &&fn);
 
     std::vector<QString> m_records; // by id; shares the text with the caller's list
-    std::vector<Entry> m_sorted;    // built by rebuild, sorted by hash
+    // Built by rebuild: the entries grouped by the top bits of their hash (a counting sort, no
+    // comparisons), bucket b being m_entries[m_bucketStart[b] .. m_bucketStart[b + 1]).
+    int m_bucketShift = 32;
+    std::vector<quint32> m_bucketStart;
+    std::vector<Entry> m_entries;
     std::unordered_multimap<quint32, quint32> m_added; // records added since the last rebuild
 };
 

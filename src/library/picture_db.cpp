@@ -7,6 +7,7 @@
 #include "foundation/errors.h"
 #include "foundation/files.h"
 #include "foundation/folder_listing.h"
+#include "foundation/formats.h"
 #include "foundation/log.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
@@ -20,6 +21,7 @@
 #include <QThread>
 
 #include <memory>
+#include <thread>
 
 namespace orvix {
 
@@ -59,13 +61,21 @@ void PictureDatabase::loadImagesLocked()
 {
     imagesDbFileTime = FileTime(m_imagesPath);
     QStringList loaded;
-    if (LoadListRetry(loaded, m_imagesPath)) {
-        SortListNoCase(loaded);
-        imagesDB_sl = std::move(loaded);
-    } else {
+    if (!LoadListRetry(loaded, m_imagesPath)) {
         QThread::msleep(100);
+        m_pageIndex.rebuild(imagesDB_sl);
+        return;
     }
-    m_pageIndex.rebuild(imagesDB_sl);
+    // The index does not depend on the order of the records, so it is built beside the sort
+    // (which dominates a large load). forIndex shares the texts; the sort detaches its own list.
+    PageUrlIndex index;
+    {
+        const QStringList forIndex = loaded;
+        std::jthread indexer([&index, &forIndex] { index.rebuild(forIndex); });
+        SortListNoCase(loaded);
+    }
+    imagesDB_sl = std::move(loaded);
+    m_pageIndex = std::move(index);
 }
 
 void PictureDatabase::LoadImagesDb()
@@ -288,6 +298,14 @@ QDateTime PictureDatabase::ImagesDbFileTime() const
 {
     QMutexLocker lock(&m_imagesLock);
     return imagesDbFileTime;
+}
+
+qsizetype RescanPicturesFolder(PictureDatabase &db, const QString &picturesFolder)
+{
+    const qsizetype n = db.RebuildFilesDb(picturesFolder);
+    InfoBox(QStringLiteral("Library files updated from ") + picturesFolder + QStringLiteral("\r\nFiles located: ")
+            + FormatCount(n));
+    return n;
 }
 
 PictureDatabase &PictureDb()

@@ -98,6 +98,10 @@ private:
     FileKeyIndex m_fileIndex;
 };
 
+// "Rescan output path": rebuilds the saved-files list from the pictures folder and tells the
+// user how many files it found. Returns the count.
+qsizetype RescanPicturesFolder(PictureDatabase &db, const QString &picturesFolder);
+
 // The program's one database, in the settings folder (created on first use, after the
 // settings folder is decided).
 PictureDatabase &PictureDb();

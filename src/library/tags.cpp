@@ -42,6 +42,21 @@ QString PathWithNewTags(const QString &oldPath, const QString &cleanedTags)
     return oldPath.left(nameStart) + name;
 }
 
+QString TagMenuCaption(const QString &fileName)
+{
+    return TextTrim(ExtractTags(FileNameOf(fileName))).isEmpty() ? QStringLiteral("Add tags")
+                                                                 : QStringLiteral("Edit tags");
+}
+
+QString TagEditProblem(const QString &fileName)
+{
+    if (fileName.isEmpty())
+        return QStringLiteral("No file to edit");
+    if (!FileExists(fileName))
+        return QStringLiteral("Picture file ") + fileName + QStringLiteral(" does not exist");
+    return QString();
+}
+
 QString CleanTagsForFileName(const QString &tags)
 {
     return SafeFileName(tags).replace(QLatin1Char('_'), QLatin1Char(' '));

@@ -19,6 +19,13 @@ QString PathWithNewTags(const QString &oldPath, const QString &cleanedTags);
 // blanks so the tags cannot be taken for a size suffix.
 QString CleanTagsForFileName(const QString &tags);
 
+// Caption of the thumbnail menu item: "Edit tags" when the file has tags, else "Add tags".
+QString TagMenuCaption(const QString &fileName);
+
+// Why the tag editor cannot open the file ("No file to edit", "Picture file <path> does not
+// exist"); empty when it can.
+QString TagEditProblem(const QString &fileName);
+
 // Renames the file to carry the new tags. Returns the new path, or empty text when the rename
 // failed (the file keeps its name).
 QString RenameWithTags(const QString &oldPath, const QString &tags);

@@ -128,6 +128,18 @@ TEST_F(PictureDbTest, PageOfASavedFile)
     }
 }
 
+TEST_F(PictureDbTest, TagEditorTargets)
+{
+    const QString tagged = touch("pics/12_ab Sunset [tags]  _o.jpg");
+    const QString plain = touch("pics/13_cd Sea.jpg");
+    EXPECT_EQ(TagMenuCaption(tagged), "Add tags"); // only blanks after the marker
+    EXPECT_EQ(TagMenuCaption(path("pics/12_ab x [tags] sea.jpg")), "Edit tags");
+    EXPECT_EQ(TagMenuCaption(plain), "Add tags");
+    EXPECT_EQ(TagEditProblem(plain), "");
+    EXPECT_EQ(TagEditProblem(""), "No file to edit");
+    EXPECT_EQ(TagEditProblem(path("gone.jpg")), "Picture file " + path("gone.jpg") + " does not exist");
+}
+
 TEST_F(PictureDbTest, TagRenameMovesTheFile)
 {
     const QString old = touch("pics/12_ab Sunset [tags] sea_o.jpg");

@@ -204,7 +204,8 @@ TEST_F(PictureDbTest, RescanListsThePicturesFolder)
     touch("pics/.hidden/3_c.jpg");
     writeFile("pd_files.db", kBom + "stale\r\n");
 
-    EXPECT_EQ(db->RebuildFilesDb(path("pics")), 2);
+    EXPECT_EQ(RescanPicturesFolder(*db, path("pics")), 2);
+    EXPECT_EQ(dialogs.shown(), QStringList({"info: Library files updated from " + path("pics") + "\r\nFiles located: 2"}));
     QStringList files = db->filesSnapshot();
     files.sort();
     EXPECT_EQ(files, QStringList({a, b}));

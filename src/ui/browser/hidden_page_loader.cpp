@@ -1,0 +1,68 @@
+#include "ui/browser/hidden_page_loader.h"
+
+#include "ui/browser/browser_page.h"
+#include "ui/browser/browser_profile.h"
+#include "ui/browser/document_snapshot.h"
+
+#include <QWebEngineSettings>
+
+namespace orvix {
+
+namespace {
+
+constexpr int kRefreshMs = 500;
+
+} // namespace
+
+THiddenPageLoader::THiddenPageLoader(QWebEngineProfile *profile, QObject *parent) : QObject(parent)
+{
+    if (!profile)
+        profile = BrowserProfile();
+    auto *page = new TBrowserPage(profile, this);
+    // The worker wants the listing's markup, not its pictures: the thumbnails are not fetched.
+    page->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, false);
+    page->setAudioMuted(true);
+    m_page = page;
+    m_refresh.setInterval(kRefreshMs);
+    connect(&m_refresh, &QTimer::timeout, this, &THiddenPageLoader::refresh);
+    connect(m_page, &QWebEnginePage::loadFinished, this, &THiddenPageLoader::refresh);
+}
+
+THiddenPageLoader::~THiddenPageLoader() = default;
+
+void THiddenPageLoader::Navigate3(const QString &url)
+{
+    ++m_generation;
+    m_snapshot.clear();
+    m_originBefore = m_lastOrigin;
+    m_page->load(QUrl::fromUserInput(url));
+    m_refresh.start();
+}
+
+QString THiddenPageLoader::ReadDocument()
+{
+    // Nobody asks again until the next Navigate3.
+    m_refresh.stop();
+    return m_snapshot;
+}
+
+void THiddenPageLoader::refresh()
+{
+    if (m_reading)
+        return;
+    m_reading = true;
+    const quint64 g = m_generation;
+    ReadDocumentSnapshot(m_page, [this, g](const DocumentSnapshot &s) {
+        m_reading = false;
+        if (!s.valid)
+            return;
+        m_lastOrigin = s.timeOrigin;
+        // Until the requested document exists, the script reads the one before it.
+        if (g != m_generation || s.href == QLatin1String("about:blank") || s.timeOrigin == m_originBefore)
+            return;
+        m_snapshot = s.html;
+        Q_EMIT DocumentRead();
+    });
+}
+
+} // namespace orvix

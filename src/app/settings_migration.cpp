@@ -1,6 +1,7 @@
 #include "settings_migration.h"
 
 #include "settings_folder.h"
+#include "varnel_project.h"
 
 #include "foundation/dialogs.h"
 #include "foundation/errors.h"
@@ -61,8 +62,8 @@ void moveFile(const QString &name, const SettingsTransfer &t)
 
 void RenameOlderSettingsFirstStep()
 {
-    copyWhenMissing(kOldSettings, QString::fromUtf16(kDataBaseName) + QStringLiteral(".ini"));
-    copyWhenMissing(kOldSession, QString::fromUtf16(kDataBaseName) + QStringLiteral(".Session.ini"));
+    copyWhenMissing(kOldSettings, ApplicationSettingsFileName());
+    copyWhenMissing(kOldSession, SessionSettingsFileName());
 }
 
 void RenameOlderSettingsSecondStep()

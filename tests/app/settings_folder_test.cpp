@@ -4,8 +4,12 @@
 #include "app/settings_migration.h"
 #include "library/qt_print.h"
 
+#include "foundation/command_line.h"
+#include "foundation/paths.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 using namespace orvix;
 using orvix::test::SettingsTest;
@@ -126,4 +130,31 @@ TEST_F(SettingsTest, TransferFromTheProgramFolder)
     answers.clear();
     EXPECT_EQ(TransferSettings({source, destination, false, {}}), TransferOutcome::Continue);
     EXPECT_TRUE(answers.shown().isEmpty());
+}
+
+TEST_F(SettingsTest, SwitchAndEnvironmentOverrideTheFolder)
+{
+    const QStringList savedArgs = CommandLineArgs();
+    const QByteArray savedEnv = qgetenv("ORVIX_SETTINGS");
+    const QString fromEnv = folder + "from env", fromSwitch = folder + "from switch";
+
+    qputenv("ORVIX_SETTINGS", fromEnv.toUtf8());
+    SetCommandLineArgs({"debug"});
+    EXPECT_EQ(CurrentSettingsFolderInputs().overrideFolder, fromEnv);
+    SetCommandLineArgs({"/settings=" + fromSwitch, "noinstall"});
+    const SettingsFolderInputs in = CurrentSettingsFolderInputs();
+    EXPECT_EQ(in.overrideFolder, fromSwitch);
+    EXPECT_TRUE(in.noInstall);
+
+    // Start-up creates the folder and hands it to the foundation.
+    EXPECT_EQ(InitSettingsFolder(), fromSwitch + "/");
+    EXPECT_TRUE(QFileInfo(fromSwitch).isDir());
+    EXPECT_EQ(GetSettingsFolder(), fromSwitch + "/");
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+
+    SetCommandLineArgs(savedArgs);
+    if (savedEnv.isNull())
+        qunsetenv("ORVIX_SETTINGS");
+    else
+        qputenv("ORVIX_SETTINGS", savedEnv);
 }

@@ -58,6 +58,48 @@ QString formatted(const RenderContext &ctx, const Listing &listing, int pageNo, 
 // address box instead of following it.
 QString searchPage2(const RenderContext &ctx) { return ctx.root() + QStringLiteral("/search/page2/"); }
 
+// A page number written in one of the four styles; the styles without a closing "/" also
+// match a longer number that starts with the same digits, as the program's replacement does.
+struct StyleMarker
+{
+    const char *prefix;
+    const char *suffix;
+};
+const StyleMarker kStyles[] = {{"/page", "/"}, {"?page=", ""}, {"&page=", ""}, {";page=", ""}};
+
+QString styled(const StyleMarker &s, const QString &number)
+{
+    return QLatin1String(s.prefix) + number + QLatin1String(s.suffix);
+}
+
+// The program's way of moving a page link to another page: the numbers next to the current
+// page, in every style, are replaced in turn.
+QString replacePageNumber(QString url, int current, int target)
+{
+    for (const StyleMarker &s : kStyles)
+        for (int n = current - 1; n <= current + 1; ++n)
+            url.replace(styled(s, QString::number(n)), styled(s, QString::number(target)));
+    return url;
+}
+
+// The program's page address template: the last page's number, in the first style the link
+// shows, becomes the placeholder.
+QString pageUrlTemplate(QString t, int lastPage)
+{
+    bool found = false;
+    for (const StyleMarker &s : kStyles) {
+        if (t.contains(QLatin1String(s.prefix))) {
+            t.replace(styled(s, QString::number(lastPage)), styled(s, QStringLiteral("[PAGE_NO]")));
+            found = true;
+            break;
+        }
+    }
+    if (!found)
+        return QString();
+    return t.replace(QStringLiteral(";page=2"), QStringLiteral(";page=[PAGE_NO]"))
+        .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+}
+
 // Page numbers shown, 0 for a gap: all pages when few, else the ends and the current window.
 QList<int> shownPages(int current, int last)
 {
@@ -137,57 +179,40 @@ Paging expectedPaging(const RenderContext &ctx, const Listing &listing, int page
     const bool search = listing.layout == Layout::Search;
     const LinkForm form = linkForm(listing.layout);
 
-    struct Candidate
-    {
-        QString text;
-        LinkForm form;
-    };
-    const Candidate address{formatted(ctx, listing, pageNo, kAddressForm), kAddressForm};
-    Candidate prev, next;
-    if (pageNo > 1)
-        prev = {formatted(ctx, listing, pageNo - 1, form), form};
-    if (pageNo < last) {
-        if (search && pageNo == 1)
-            next = {formatted(ctx, listing, 2, kAddressForm), kAddressForm};
-        else
-            next = {formatted(ctx, listing, pageNo + 1, form), form};
-    }
+    // The links as the page writes them, and the address as the address box shows it.
+    const QString address = formatted(ctx, listing, pageNo, kAddressForm);
+    const QString prev = pageNo > 1 ? formatted(ctx, listing, pageNo - 1, form) : QString();
+    QString next;
+    if (pageNo < last)
+        next = search && pageNo == 1 ? formatted(ctx, listing, 2, kAddressForm)
+                                     : formatted(ctx, listing, pageNo + 1, form);
 
     Paging p;
-    p.PrevPageUrl = prev.text;
-    p.NextPageUrl = unescaped(next.text);
+    p.PrevPageUrl = prev;
     p.CurrentPageNo = pageNo;
     p.LastPageNo = search ? 100 : last;
 
     // The link the first and last addresses are made from: the next link, else the previous
     // one, else the address, as long as it shows its page number in one of the four styles.
-    Candidate model = next.text.isEmpty() ? prev : next;
-    if (model.text.isEmpty())
+    QString model = next.isEmpty() ? prev : next;
+    if (model.isEmpty())
         model = address;
-    if (!model.text.contains(QStringLiteral("/page")))
-        model = {};
+    if (!model.contains(QStringLiteral("/page")))
+        model.clear();
     for (const char *marker : {"/page", "?page=", "&page=", ";page="}) {
-        if (!model.text.isEmpty())
+        if (!model.isEmpty())
             break;
         const QString m = QString::fromLatin1(marker);
-        if (next.text.contains(m))
-            model = next;
-        else if (prev.text.contains(m))
-            model = prev;
-        else if (address.text.contains(m))
-            model = address;
+        model = next.contains(m) ? next : prev.contains(m) ? prev : address.contains(m) ? address : QString();
     }
-    if (model.text.isEmpty())
-        return p;
-    LinkForm f = model.form;
-    f.explicitFirst = true;
-    p.FirstPageUrl = formatted(ctx, listing, 1, f);
-    f.escaped = false;
-    p.LastPageUrl = formatted(ctx, listing, p.LastPageNo, f);
-    // A page number no address holds otherwise, turned into the placeholder.
-    const int sentinel = 987654321;
-    p.PageUrlTemplate = formatted(ctx, listing, sentinel, f)
-                            .replace(QString::number(sentinel), QStringLiteral("[PAGE_NO]"));
+    if (!model.isEmpty()) {
+        p.FirstPageUrl = replacePageNumber(model, pageNo, 1);
+        p.LastPageUrl = replacePageNumber(model, pageNo, p.LastPageNo);
+    }
+    p.NextPageUrl = unescaped(next);
+    p.LastPageUrl = unescaped(p.LastPageUrl);
+    p.PageUrlTemplate = pageUrlTemplate(p.LastPageUrl.contains(QStringLiteral("page")) ? p.LastPageUrl : p.NextPageUrl,
+                                        p.LastPageNo);
     return p;
 }
 

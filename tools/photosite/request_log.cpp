@@ -8,7 +8,11 @@ namespace orvix::photosite {
 
 void RequestLog::add(const RequestRecord &record)
 {
+    // A demo site may run for days; keep the newest requests only.
+    constexpr qsizetype kMaxRecords = 100000;
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_records.size() >= kMaxRecords)
+        m_records.remove(0, m_records.size() - kMaxRecords + 1);
     m_records << record;
 }
 

@@ -6,8 +6,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QThread>
 
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <zlib.h>
 
 using namespace orvix::photosite;
@@ -256,6 +264,28 @@ TEST_F(Faults, ControlEndpointAddsListsAndClears)
     site->addFault(parseFaultSpec(QStringLiteral("/a=500")));
     httpGet(site->port(), "/__faults/clear");
     EXPECT_TRUE(site->faults().isEmpty());
+}
+
+TEST_F(Faults, StopDoesNotWaitForStalledAnswersOrIdleConnections)
+{
+    site->addFault(parseFaultSpec(QString::fromUtf8(file) + QStringLiteral("=stall:60")));
+    HttpReply stalled;
+    std::thread client([&] { stalled = httpGet(site->port(), file); });
+    // A connection a browser opened ahead and has not used yet.
+    const int idle = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(quint16(site->port()));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(idle, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    QThread::msleep(300);
+    QElapsedTimer t;
+    t.start();
+    site->stop();
+    client.join();
+    EXPECT_LT(t.elapsed(), 20000) << "a generous bound: the stall alone would take a minute";
+    EXPECT_LT(stalled.body.size(), normalFile.size());
+    ::close(idle);
 }
 
 TEST(PhotoSiteProgram, ServesWithFaultsFromTheCommandLineAndStopsOnSignal)

@@ -233,6 +233,10 @@ void CurlTransfer::finish(int curlCode)
         m_errorCode = ERR_REDIRECT_FAILED;
         return;
     }
+    if (m_tooLarge) {
+        m_errorText = QStringLiteral("the response is larger than %1 bytes").arg(m_request.maxBodyBytes);
+        return;
+    }
     m_errorCode = wininetCodeFor(rc, easyOf(m_easy));
     if (m_errorCode == 0 && rc != CURLE_OK && rc != CURLE_PARTIAL_FILE)
         m_errorText = QString::fromUtf8(m_curlError[0] ? m_curlError : curl_easy_strerror(rc));
@@ -313,6 +317,10 @@ size_t CurlTransfer::onBody(char *data, size_t size, size_t count, void *self)
     t->m_lastData = Clock::now();
     if (t->m_following)
         return n; // the body of a redirect is not wanted
+    if (t->m_bytesRead + qint64(n) > t->m_request.maxBodyBytes) {
+        t->m_tooLarge = true;
+        return 0; // ends the transfer
+    }
     t->m_body.append(data, qsizetype(n));
     t->m_bytesRead += qint64(n);
     ++t->m_packets;

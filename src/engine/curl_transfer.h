@@ -27,6 +27,7 @@ struct TransferRequest
     QString proxyPassword;
     QString caCertificates;     // file of trusted authorities; empty: the system's
     bool noCache = true;        // ask caches on the way for a fresh copy
+    qint64 maxBodyBytes = qint64(1) << 30; // a larger body fails the request
 };
 
 // One HTTP/1.0 exchange on libcurl, driven step by step by its owner so that the owner's
@@ -85,6 +86,7 @@ private:
     bool m_tooManyRedirects = false;
     bool m_headersDone = false;
     bool m_finished = false;
+    bool m_tooLarge = false;
     QByteArray m_body;
     qint64 m_bytesRead = 0;
     quint64 m_packets = 0;

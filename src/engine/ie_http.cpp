@@ -251,6 +251,7 @@ bool TIEHttp::prepareRequest(TransferRequest &request)
     request.proxyPassword = proxyPassword;
     request.caCertificates = CaCertificates;
     request.noCache = ForceHttpReload;
+    request.maxBodyBytes = MaxResponseBytes;
     return true;
 }
 

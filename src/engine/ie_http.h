@@ -64,6 +64,7 @@ public:
     QChar UnzipMethod;           // 'G': try gzip first on compressed bodies; else zlib first
     QStringList RequestHeaders;  // "Name: value" lines, kept across requests
     QString CaCertificates;      // file of trusted authorities added for secure requests
+    qint64 MaxResponseBytes = qint64(1) << 30; // guards memory against endless bodies
 
     void ExecuteUrl(const QString &url);
     void Execute();

@@ -91,6 +91,20 @@ TEST(IEHttpResponse, ShortBodyIsVisibleToTheCaller)
     EXPECT_EQ(http.ErrorCode(), 0);
 }
 
+TEST(IEHttpResponse, EndlessBodyIsCutOffWithAnError)
+{
+    RawServer server([](RawConnection &c) {
+        c.send("HTTP/1.0 200 OK\r\n\r\n");
+        for (int i = 0; i < 100 && !c.waitForClose(1); ++i)
+            c.send(QByteArray(1000, 'x'));
+    });
+    TIEHttp http;
+    http.MaxResponseBytes = 5000;
+    EXPECT_EQ(orvix::test::raisedBy([&] { http.ExecuteUrl(server.url(QStringLiteral("/"))); }),
+              QStringLiteral("TIEHttp error: the response is larger than 5000 bytes"));
+    EXPECT_LE(http.ResultMs().size(), 5000);
+}
+
 TEST(IEHttpResponse, ProgressFigures)
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));

@@ -193,6 +193,7 @@ TEST(IEHttpTransfer, TransportFailuresRaiseWithTheirCodes)
         {QStringLiteral("http://no-such-host.invalid/"), 12007, "Wininet error # 12007 : (Service Name Not Resolved)"},
         {mute.url(QStringLiteral("/")), 12152, "Wininet error # 12152 : (Invalid HTTP Server Response)"},
         {QStringLiteral("ftp://127.0.0.1/x"), 12006, "Wininet error # 12006 : (Unrecognized Scheme)"},
+        {QStringLiteral("http:///no-host"), 12005, "Wininet error # 12005 : (Invalid URL)"},
     };
     for (const Case &c : cases) {
         TIEHttp http;

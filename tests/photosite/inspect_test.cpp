@@ -78,8 +78,8 @@ TEST_F(Inspect, PicturePagesGiveThePictureRecord)
     }
 }
 
-// Run on the small site and on one with many short pages (gaps in the paginator, two-digit
-// page numbers).
+// Run on the small site, on one with many short pages (gaps in the paginator, two-digit page
+// numbers) and on the default site of the demo (with small files).
 class InspectListings : public Inspect, public ::testing::WithParamInterface<int>
 {
 protected:
@@ -89,12 +89,16 @@ protected:
         o.site.perPage = GetParam();
         if (GetParam() < 5)
             o.site.photosPerOwner = 24;
+        if (GetParam() == ServerOptions().site.perPage) {
+            o.site.owners = ServerOptions().site.owners;
+            o.site.photosPerOwner = ServerOptions().site.photosPerOwner;
+        }
         site = std::make_unique<PhotoSiteServer>(o);
         site->start();
     }
 };
 
-INSTANTIATE_TEST_SUITE_P(PerPage, InspectListings, ::testing::Values(5, 2));
+INSTANTIATE_TEST_SUITE_P(PerPage, InspectListings, ::testing::Values(5, 2, 10));
 
 TEST_P(InspectListings, ListingPagesGiveTheirEntriesAndPageNumbering)
 {

@@ -1,8 +1,8 @@
 // The picture database at the size of a large library: "pd_images.db" with 1,000,000 records
 // and "pd_files.db" with 200,000 paths, generated into a temporary folder before the runs.
 // Measured: loading and sorting the records (with the page-address index), the "already
-// downloaded" test for 500 page addresses, and recording 500 queued pictures; each beside a
-// reference of the same run (reading the file with QFile::readAll and splitting it; one
+// downloaded" test for 500 page addresses, recording 500 queued pictures, and the reload after
+// another instance recorded 500; each beside a reference of the same run (reading the file with QFile::readAll and splitting it; one
 // unindexed scan of the records; 500 plain appends). bench/library_bench.sh prints the figures.
 
 #include "library/picture_db.h"
@@ -164,7 +164,7 @@ void BM_ReferenceOneUnindexedScan(benchmark::State &state)
 
 void BM_RecordQueued500(benchmark::State &state)
 {
-    qint64 next = 9500000000LL;
+    static qint64 next = 9500000000LL;
     for (auto _ : state) {
         for (int i = 0; i < kLookups; ++i) {
             TImageData d;
@@ -174,6 +174,28 @@ void BM_RecordQueued500(benchmark::State &state)
             lib->loaded->RecordQueuedPicture(d);
         }
     }
+}
+
+// Another instance recorded 500 pictures: the activation reload reads only what was added.
+void BM_ReloadAfterOther500(benchmark::State &state)
+{
+    static qint64 next = 9800000000LL; // new pictures in every repetition
+    bool appendedOnly = true;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile f(lib->folder + QStringLiteral("pd_images.db"));
+        f.open(QIODevice::WriteOnly | QIODevice::Append);
+        for (int i = 0; i < kLookups; ++i) {
+            ++next;
+            f.write((QString::number(next) + QLatin1Char('_') + secret(next) + QLatin1Char('|') + pageUrl(next, 0)
+                     + QStringLiteral("|2024-05-01 12:34:56.789\r\n"))
+                        .toUtf8());
+        }
+        f.close();
+        state.ResumeTiming();
+        appendedOnly &= lib->loaded->ReloadImagesDbIfChanged().appendedOnly;
+    }
+    state.counters["appendedOnly"] = appendedOnly;
 }
 
 void BM_ReferenceAppend500(benchmark::State &state)
@@ -196,6 +218,7 @@ BENCHMARK(BM_ReferenceReadAllSplit)->Unit(benchmark::kMillisecond)->Iterations(1
 BENCHMARK(BM_IsAlreadyDownloaded500)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_ReferenceOneUnindexedScan)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_RecordQueued500)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_ReloadAfterOther500)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_ReferenceAppend500)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 int main(int argc, char **argv)

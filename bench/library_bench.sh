@@ -27,6 +27,8 @@ rows = [
      "one unindexed scan of the records", "BM_ReferenceOneUnindexedScan"),
     ("RecordQueuedPicture, 500 pictures", "BM_RecordQueued500", 1000,
      "500 plain appends of a record line", "BM_ReferenceAppend500"),
+    ("reload after another instance recorded 500", "BM_ReloadAfterOther500", None,
+     "read + split the whole file", "BM_ReferenceReadAllSplit"),
 ]
 ok = True
 print("| measure | wall / main-thread CPU (ms) | target | reference | wall / CPU (ms) |")
@@ -34,8 +36,9 @@ print("|---|---|---|---|---|")
 for name, bm, target, rname, ref in rows:
     wall, cpu = med[bm]
     rwall, rcpu = med[ref]
-    ok &= wall <= target
-    print(f"| {name} | {wall:.1f} / {cpu:.1f} | {target} ms | {rname} | {rwall:.1f} / {rcpu:.1f} |")
+    ok &= target is None or wall <= target
+    limit = f"{target} ms" if target else "-"
+    print(f"| {name} | {wall:.1f} / {cpu:.1f} | {limit} | {rname} | {rwall:.1f} / {rcpu:.1f} |")
 print("targets met" if ok else "TARGET MISSED")
 sys.exit(0 if ok else 1)
 PY

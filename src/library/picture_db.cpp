@@ -10,6 +10,7 @@
 #include "foundation/formats.h"
 #include "foundation/log.h"
 #include "foundation/paths.h"
+#include "foundation/retry_timing.h"
 #include "foundation/text.h"
 #include "foundation/text_codec.h"
 #include "foundation/text_files.h"
@@ -17,6 +18,7 @@
 #include "foundation/time_stamps.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 
@@ -30,6 +32,19 @@ namespace {
 constexpr int kRecordAttempts = 11;
 // Another instance's write shows as a file time that moved by this much (0.00001 day).
 constexpr qint64 kReloadThresholdMs = 864;
+constexpr qsizetype kTailBytes = 64;
+
+// Bytes [from, to) of the file; raises EFileError when they cannot all be read.
+QByteArray readRange(const QString &path, qint64 from, qint64 to)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || !f.seek(from))
+        throw EFileError(QStringLiteral("Cannot read file ") + path);
+    const QByteArray bytes = f.read(to - from);
+    if (bytes.size() != to - from)
+        throw EFileError(QStringLiteral("Cannot read file ") + path);
+    return bytes;
+}
 
 } // namespace
 
@@ -60,11 +75,25 @@ bool PictureDatabase::ConvertLegacyImagesDb()
 void PictureDatabase::loadImagesLocked()
 {
     imagesDbFileTime = FileTime(m_imagesPath);
+    m_syncedBytes = m_sizeSeen = -1;
+    m_syncedTail.clear();
     QStringList loaded;
-    if (!LoadListRetry(loaded, m_imagesPath)) {
+    QByteArray bytes;
+    const bool exists = FileExists(m_imagesPath);
+    if (exists
+        && !RetryAttempts(GetRetryTiming().listPauseMs, [&] { bytes = ReadFileBytes(m_imagesPath); })) {
         QThread::msleep(100);
         m_pageIndex.rebuild(imagesDB_sl);
         return;
+    }
+    if (exists) {
+        // The list is in step up to the last line end: a last line without one may still be
+        // being written by another instance, so a reload reads it again.
+        const qsizetype synced = qMax(bytes.lastIndexOf('\n') + 1, HasUtf8Mark(bytes) ? qsizetype(3) : 0);
+        m_syncedBytes = synced;
+        m_syncedTail = bytes.left(synced).right(kTailBytes);
+        m_sizeSeen = bytes.size();
+        loaded = SplitTextLines(DecodeTextBytes(bytes));
     }
     // The index does not depend on the order of the records, so it is built beside the sort
     // (which dominates a large load). forIndex shares the texts; the sort detaches its own list.
@@ -76,6 +105,46 @@ void PictureDatabase::loadImagesLocked()
     }
     imagesDB_sl = std::move(loaded);
     m_pageIndex = std::move(index);
+}
+
+bool PictureDatabase::readAppendedLocked()
+{
+    if (m_syncedBytes <= 0)
+        return false;
+    try {
+        const qint64 size = FileSize(m_imagesPath);
+        if (size < m_syncedBytes
+            || readRange(m_imagesPath, m_syncedBytes - m_syncedTail.size(), m_syncedBytes) != m_syncedTail)
+            return false; // rewritten (a repair): read it whole
+        QByteArray added = readRange(m_imagesPath, m_syncedBytes, size);
+        m_sizeSeen = size;
+        added.truncate(added.lastIndexOf('\n') + 1);
+        imagesDbFileTime = FileTime(m_imagesPath);
+        for (const QString &line : SplitTextLines(QString::fromUtf8(added))) {
+            // This process's own records may sit among them; they are in the list already.
+            if (line.isEmpty() || positionInList(line) >= 0)
+                continue;
+            SortedInsert(imagesDB_sl, line);
+            m_pageIndex.add(line);
+        }
+        m_syncedBytes += added.size();
+        m_syncedTail = (m_syncedTail + added).right(kTailBytes);
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+bool PictureDatabase::noteOwnAppendLocked(qint64 sizeBefore, const QByteArray &line)
+{
+    // Only when nobody else wrote between the last read and this line does the list still
+    // hold exactly the start of the file.
+    if (m_syncedBytes < 0 || sizeBefore != m_syncedBytes || FileSize(m_imagesPath) != sizeBefore + line.size())
+        return false;
+    m_syncedBytes += line.size();
+    m_sizeSeen = m_syncedBytes;
+    m_syncedTail = (m_syncedTail + line).right(kTailBytes);
+    return true;
 }
 
 void PictureDatabase::LoadImagesDb()
@@ -106,8 +175,12 @@ void PictureDatabase::RecordQueuedPicture(const TImageData &imageData)
                 m_pageIndex.add(record);
                 inMemory = true;
             }
+            const qint64 sizeBefore = FileSize(m_imagesPath);
             AppendTextUtf8(m_imagesPath, record + QStringLiteral("\r\n"));
-            imagesDbFileTime = FileTime(m_imagesPath);
+            // When another instance wrote since the last read, the file time is left alone:
+            // taking this write's time would hide that instance's records from the next reload.
+            if (noteOwnAppendLocked(sizeBefore, (record + QStringLiteral("\r\n")).toUtf8()) || m_syncedBytes < 0)
+                imagesDbFileTime = FileTime(m_imagesPath);
             return;
         } catch (const std::exception &) {
             LogMessage(QStringLiteral("exception s1. recovering"));
@@ -132,7 +205,7 @@ qsizetype PictureDatabase::positionInList(const QString &record) const
         if (CompareTextNoCase(imagesDB_sl.at(i), record) != 0)
             break;
     }
-    return imagesDB_sl.indexOf(record); // only reached when the list is out of order
+    return -1;
 }
 
 QString PictureDatabase::scanForPageUrl(const QString &cut) const
@@ -254,17 +327,20 @@ PictureDatabase::ReloadResult PictureDatabase::ReloadImagesDbIfChanged(
     if (!imagesDbFileTime.isValid())
         return {};
     const QDateTime current = FileTime(m_imagesPath);
-    if (current.isValid() && qAbs(imagesDbFileTime.msecsTo(current)) < kReloadThresholdMs)
+    if (current.isValid() && qAbs(imagesDbFileTime.msecsTo(current)) < kReloadThresholdMs
+        && (m_sizeSeen < 0 || FileSize(m_imagesPath) == m_sizeSeen))
         return {};
     if (drawScreenText)
         drawScreenText(QStringLiteral("reloading images_db"));
     QElapsedTimer stopwatch;
     stopwatch.start();
-    loadImagesLocked();
+    const bool appendedOnly = current.isValid() && readAppendedLocked();
+    if (!appendedOnly)
+        loadImagesLocked();
     const qint64 ms = stopwatch.elapsed();
     if (debugMode)
         ShowAlert(QStringLiteral("imagesDB_sl.LoadFromFile: ") + QString::number(ms) + QStringLiteral(" ms"));
-    return {true, ms};
+    return {true, appendedOnly, ms};
 }
 
 void PictureDatabase::ReplaceImages(QStringList lines, const QDateTime &fileTime)
@@ -274,6 +350,7 @@ void PictureDatabase::ReplaceImages(QStringList lines, const QDateTime &fileTime
     imagesDB_sl = std::move(lines);
     m_pageIndex.rebuild(imagesDB_sl);
     imagesDbFileTime = fileTime;
+    m_syncedBytes = m_sizeSeen = -1; // the next change reads the file whole
 }
 
 void PictureDatabase::withImagesLocked(const std::function<void()> &fn)

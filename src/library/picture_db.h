@@ -61,11 +61,13 @@ public:
 
     struct ReloadResult {
         bool reloaded = false;
+        bool appendedOnly = false; // only the lines added at the end of the file were read
         qint64 elapsedMs = 0;
     };
     // Reloads the images list when the file changed on disk since this process last read or
-    // wrote it (another instance recorded pictures). drawScreenText gets "reloading images_db"
-    // before the reload starts.
+    // wrote it (another instance recorded pictures). When the file only grew, the lines added
+    // at its end are inserted instead of reading and sorting the whole library again.
+    // drawScreenText gets "reloading images_db" before the reload starts.
     ReloadResult ReloadImagesDbIfChanged(const std::function<void(const QString &)> &drawScreenText = {});
 
     // Replaces the in-memory images list by lines (sorted here) and sets the file time; used
@@ -81,6 +83,9 @@ public:
 
 private:
     void loadImagesLocked();
+    bool readAppendedLocked();
+    // True when the list was in step with the file before this process appended line.
+    bool noteOwnAppendLocked(qint64 sizeBefore, const QByteArray &line);
     qsizetype positionInList(const QString &record) const;
     QString scanForPageUrl(const QString &cut) const;
     void setFilesLocked(QStringList files);
@@ -92,6 +97,13 @@ private:
     QStringList imagesDB_sl;    // sorted by CompareTextNoCase
     PageUrlIndex m_pageIndex;
     QDateTime imagesDbFileTime; // invalid when not known
+    // How much of the file the list holds: its first m_syncedBytes bytes, which end with
+    // m_syncedTail (to notice a file rewritten rather than appended to); -1 when not known.
+    // m_sizeSeen is the file's size when this process last read or wrote it: a write by
+    // another instance may fall within the file-time tolerance, but it changes the size.
+    qint64 m_syncedBytes = -1;
+    QByteArray m_syncedTail;
+    qint64 m_sizeSeen = -1;
 
     mutable QMutex m_filesLock;
     QStringList filesDB_sl;     // in the order the files were saved

@@ -2,6 +2,8 @@
 
 #include "file_bytes.h"
 
+#include <QDateTime>
+
 namespace orvix::test {
 
 void PictureDbTest::writeFile(const QString &name, const QByteArray &bytes) const
@@ -12,6 +14,13 @@ void PictureDbTest::writeFile(const QString &name, const QByteArray &bytes) cons
 QByteArray PictureDbTest::readFile(const QString &name) const
 {
     return readBytes(path(name));
+}
+
+void PictureDbTest::ageFile(const QString &path)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
 }
 
 QString PictureDbTest::touch(const QString &name) const

@@ -44,6 +44,8 @@ protected:
     // Writes bytes to a file of the folder (creating sub-folders).
     void writeFile(const QString &name, const QByteArray &bytes) const;
     QByteArray readFile(const QString &name) const;
+    // Moves the file's modification time an hour back, so a write now counts as a change.
+    static void ageFile(const QString &path);
     // Creates an empty picture file and returns its full path.
     QString touch(const QString &name) const;
 

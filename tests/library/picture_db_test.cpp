@@ -132,11 +132,7 @@ TEST_F(PictureDbTest, AnotherProcessesRecordsAppearAfterReload)
     EXPECT_FALSE(db->ReloadImagesDbIfChanged().reloaded);
 
     // The other instance writes a second later at the earliest: age the file instead of waiting.
-    {
-        QFile f(db->imagesDbPath());
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
-    }
+    ageFile(db->imagesDbPath());
     db->LoadImagesDb();
 
     QProcess other;
@@ -144,15 +140,88 @@ TEST_F(PictureDbTest, AnotherProcessesRecordsAppearAfterReload)
     ASSERT_TRUE(other.waitForFinished(30000));
     ASSERT_EQ(other.exitCode(), 0) << other.readAllStandardError().toStdString();
     EXPECT_EQ(db->GetPictureKeyByPageUrl("http://h/photos/u/21/"), "");
+    // This instance records a picture after the other's: its own line now follows theirs.
+    db->RecordQueuedPicture(picture("2", "b", "http://h/photos/u/2/"));
 
     QStringList screen;
     const auto r = db->ReloadImagesDbIfChanged([&](const QString &s) { screen << s; });
     EXPECT_TRUE(r.reloaded);
+    EXPECT_TRUE(r.appendedOnly);
     EXPECT_EQ(screen, QStringList({"reloading images_db"}));
-    EXPECT_EQ(db->GetPictureKeyByPageUrl("http://h/photos/u/21/"), "21_s");
-    EXPECT_EQ(db->GetPictureKeyByPageUrl("http://h/photos/u/22/"), "22_s");
-    EXPECT_EQ(db->GetPictureKeyByPageUrl("http://h/photos/u/1/"), "1_a");
+    for (const char *id : {"21", "22", "1", "2"})
+        EXPECT_FALSE(db->GetPictureKeyByPageUrl(QString("http://h/photos/u/%1/").arg(id)).isEmpty()) << id;
     EXPECT_FALSE(db->ReloadImagesDbIfChanged().reloaded);
+
+    // What was read piecewise is what a fresh start reads: no line lost or doubled.
+    PictureDatabase fresh(folder());
+    fresh.LoadImagesDb();
+    EXPECT_EQ(db->imagesSnapshot(), fresh.imagesSnapshot());
+    EXPECT_EQ(db->imagesSnapshot().size(), 4);
+}
+
+TEST_F(PictureDbTest, RecordsWrittenWithinTheTimeToleranceAreNotHidden)
+{
+    db->LoadImagesDb();
+    // Another instance appends within the same second, then this one records a picture.
+    QFile other(db->imagesDbPath());
+    ASSERT_TRUE(other.open(QIODevice::Append));
+    other.write("21_s|http://h/photos/u/21/|2024-01-01 10:00:00.000\r\n");
+    other.close();
+    db->RecordQueuedPicture(picture("1", "a", "http://h/photos/u/1/"));
+
+    const auto r = db->ReloadImagesDbIfChanged();
+    EXPECT_TRUE(r.reloaded);
+    EXPECT_TRUE(r.appendedOnly);
+    EXPECT_EQ(db->GetPictureKeyByPageUrl("http://h/photos/u/21/"), "21_s");
+    EXPECT_EQ(db->imagesSnapshot().size(), 2);
+    EXPECT_FALSE(db->ReloadImagesDbIfChanged().reloaded);
+}
+
+TEST_F(PictureDbTest, RewrittenFileIsReadWhole)
+{
+    const QByteArray start = kBom + "1_a|http://h/photos/u/1/|2024-01-01 10:00:00.000\r\n"
+                                    "2_b|http://h/photos/u/2/|2024-01-01 10:00:00.000\r\n";
+    struct Case {
+        const char *what;
+        QByteArray after;
+        bool appendedOnly;
+        int records;
+    } cases[] = {
+        {"appended", start + "3_c|http://h/photos/u/3/|2024-01-01 10:00:00.000\r\n", true, 3},
+        {"shortened by a repair", kBom + "2_b|http://h/photos/u/2/|2024-01-01 10:00:00.000\r\n", false, 1},
+        {"rewritten, same length", kBom + "1_a|http://h/photos/u/1/|2024-01-01 10:00:00.000\r\n"
+                                          "9_z|http://h/photos/u/9/|2024-01-01 10:00:00.000\r\n", false, 2},
+        {"rewritten, then appended", kBom + "7_q|http://h/photos/u/7/|2024-01-01 10:00:00.000\r\n"
+                                            "8_r|http://h/photos/u/8/|2024-01-01 10:00:00.000\r\n"
+                                            "3_c|http://h/photos/u/3/|2024-01-01 10:00:00.000\r\n", false, 3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile("pd_images.db", start);
+        ageFile(db->imagesDbPath());
+        db->LoadImagesDb();
+        writeFile("pd_images.db", c.after);
+        const auto r = db->ReloadImagesDbIfChanged();
+        EXPECT_TRUE(r.reloaded);
+        EXPECT_EQ(r.appendedOnly, c.appendedOnly);
+        PictureDatabase fresh(folder());
+        fresh.LoadImagesDb();
+        EXPECT_EQ(db->imagesSnapshot(), fresh.imagesSnapshot());
+        EXPECT_EQ(db->imagesSnapshot().size(), c.records);
+    }
+}
+
+TEST_F(PictureDbTest, LastLineWithoutLineEndIsReadAgainWhenCompleted)
+{
+    writeFile("pd_images.db", kBom + "1_a|http://h/photos/u/1/|t\r\n9_z|http://h/photos/u/9/|t");
+    ageFile(db->imagesDbPath());
+    db->LoadImagesDb();
+    EXPECT_EQ(db->GetPictureKeyByPageUrl("http://h/photos/u/9/"), "9_z"); // a finished last line
+    writeFile("pd_images.db", kBom + "1_a|http://h/photos/u/1/|t\r\n9_z|http://h/photos/u/9/|t\r\n"
+                                     "5_e|http://h/photos/u/5/|t\r\n");
+    EXPECT_TRUE(db->ReloadImagesDbIfChanged().appendedOnly);
+    EXPECT_EQ(db->imagesSnapshot(),
+              QStringList({"1_a|http://h/photos/u/1/|t", "5_e|http://h/photos/u/5/|t", "9_z|http://h/photos/u/9/|t"}));
 }
 
 TEST_F(PictureDbTest, UnwritableFileRetriesTheRecordElevenTimes)

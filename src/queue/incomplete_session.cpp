@@ -1,0 +1,162 @@
+#include "queue/incomplete_session.h"
+
+#include "foundation/dialogs.h"
+#include "foundation/files.h"
+#include "foundation/folder_listing.h"
+#include "foundation/text.h"
+#include "foundation/text_files.h"
+#include "queue/control_flags.h"
+#include "queue/queue_item_files.h"
+#include "queue/queue_line.h"
+#include "queue/queue_state.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace orvix {
+
+namespace {
+
+struct Stamped
+{
+    qint64 seconds = 0;
+    long nanoseconds = 0;
+    QString path;
+};
+
+bool resumable(const QString &text)
+{
+    return !text.isEmpty() && TextContains(text, u"|") && TextContains(text, u"http://");
+}
+
+// Leftover files read back; a file gone since the search is simply no longer there.
+template<typename F>
+void forEachLeftover(const QStringList &files, F &&fn)
+{
+    for (const QString &path : files)
+        if (FileExists(path))
+            fn(path, ReadTextFile(path));
+}
+
+} // namespace
+
+QStringList ListItemFilesOldestFirst(const QString &folder, const QString &sessionName)
+{
+    std::vector<Stamped> files;
+    for (const QString &path : ListFilePaths(folder, SessionItemMask(sessionName))) {
+        struct stat st{};
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+            continue;
+        files.push_back({qint64(st.st_mtim.tv_sec), st.st_mtim.tv_nsec, path});
+    }
+    std::sort(files.begin(), files.end(), [](const Stamped &a, const Stamped &b) {
+        if (a.seconds != b.seconds)
+            return a.seconds < b.seconds;
+        if (a.nanoseconds != b.nanoseconds)
+            return a.nanoseconds < b.nanoseconds;
+        return a.path < b.path;
+    });
+    QStringList paths;
+    for (const Stamped &f : files)
+        paths.append(f.path);
+    return paths;
+}
+
+std::unique_ptr<FoundSession> FindIncompleteSession(const QString &sessionsFolder, QueueItemFiles &ownFiles)
+{
+    const SessionFolders &own = ownFiles.session();
+    for (const QString &marker : ListFiles(sessionsFolder, QStringLiteral("*.session"))) {
+        const QString candidate = TextRemoveSuffix(marker, u".session");
+        const bool isOwn = candidate == own.sessionName;
+        if (!isOwn && MutexExists(candidate))
+            continue; // another running copy owns it
+        const auto leftovers = [&](const QString &folder) {
+            QStringList files = ListItemFilesOldestFirst(folder, candidate);
+            // What this copy queued itself is live, not left over.
+            if (isOwn)
+                files.removeIf([&](const QString &path) { return ownFiles.IsOwnFile(path); });
+            return files;
+        };
+        QStringList media = leftovers(own.mediaQueueFolder);
+        QStringList pages = leftovers(own.pageQueueFolder);
+        if (media.isEmpty() && pages.isEmpty())
+            continue;
+
+        std::unique_ptr<FoundSession> found(new FoundSession);
+        found->m_name = candidate;
+        found->m_own = isOwn;
+        found->m_mediaFiles = std::move(media);
+        found->m_pageFiles = std::move(pages);
+        if (!isOwn) {
+            if (MutexExists(candidate))
+                InfoBox(QStringLiteral("Could not lock found_session"));
+            found->m_lock = SetMutex(candidate);
+        }
+        const auto listEntry = [&](const QString &, const QString &text) {
+            if (!text.isEmpty() && TextContains(text, u"http"))
+                found->m_entries.append(text);
+        };
+        forEachLeftover(found->m_mediaFiles, listEntry);
+        forEachLeftover(found->m_pageFiles, listEntry);
+        return found;
+    }
+    return nullptr;
+}
+
+FoundSession::~FoundSession()
+{
+    // Closed with the panel still open: the slot goes back without a word.
+    if (!m_lock.isNull())
+        UnSetMutex(m_lock);
+}
+
+void FoundSession::Resume(QueueState &queues)
+{
+    if (m_finished)
+        return;
+    QueueItemFiles &files = queues.itemFiles();
+    // The new file is written before the old one goes, so a crash in between duplicates a
+    // line rather than losing it.
+    if (CancelMediaQueue || CancelPageQueue) {
+        InfoBox(QString::fromUtf16(kQueueCancelingMessage));
+    } else {
+        forEachLeftover(m_mediaFiles, [&](const QString &path, const QString &text) {
+            if (!resumable(text))
+                return;
+            queues.QueueResumedMedia(text);
+            files.DeleteItemFile(path);
+        });
+    }
+    forEachLeftover(m_pageFiles, [&](const QString &path, const QString &text) {
+        if (!resumable(text))
+            return;
+        queues.QueuePage(FirstLineField(text), text, -1);
+        files.DeleteItemFile(path);
+    });
+    finish();
+}
+
+void FoundSession::Discard(QueueItemFiles &files)
+{
+    if (m_finished)
+        return;
+    for (const QStringList *list : {&m_mediaFiles, &m_pageFiles})
+        for (const QString &path : *list)
+            files.DeleteItemFile(path);
+    finish();
+}
+
+void FoundSession::finish()
+{
+    m_finished = true;
+    if (m_own)
+        return;
+    if (m_lock.isNull())
+        InfoBox(QStringLiteral("mutex_handle=0"));
+    else
+        UnSetMutex(m_lock);
+}
+
+} // namespace orvix

@@ -1,0 +1,65 @@
+#pragma once
+
+// The lines an earlier run left queued. Shortly after start-up the program looks for a session
+// with item files left over: its own slot's (a crash of the last copy that held it) or a slot
+// no running copy holds. The user then resumes the lines (they go back into this copy's queues
+// under this copy's session) or discards them.
+
+#include "foundation/named_mutex.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace orvix {
+
+class QueueItemFiles;
+class QueueState;
+
+class FoundSession
+{
+public:
+    ~FoundSession();
+    FoundSession(const FoundSession &) = delete;
+    FoundSession &operator=(const FoundSession &) = delete;
+
+    // The session's name, for the heading "Incomplete session found: " + name.
+    const QString &name() const { return m_name; }
+    bool isOwnSession() const { return m_own; }
+    // One entry per leftover line that names an address, media lines first, each kind oldest
+    // first.
+    const QStringList &entries() const { return m_entries; }
+
+    // Puts the resumable lines (with "|" and "http://") back at the end of the queues, in
+    // order, under this copy's session, replacing their old files; other files stay. Media
+    // lines are refused while a queue is being canceled. Lets go of the other session's slot.
+    void Resume(QueueState &queues);
+    // Deletes all the session's leftover files and lets go of its slot.
+    void Discard(QueueItemFiles &files);
+    bool isFinished() const { return m_finished; }
+
+private:
+    friend std::unique_ptr<FoundSession> FindIncompleteSession(const QString &, QueueItemFiles &);
+    FoundSession() = default;
+    void finish();
+
+    QString m_name;
+    bool m_own = false;
+    bool m_finished = false;
+    QStringList m_mediaFiles; // oldest first
+    QStringList m_pageFiles;
+    QStringList m_entries;
+    NamedMutexHandle m_lock; // the other session's slot, held until resume or discard
+};
+
+// Looks through the session markers of sessionsFolder for a session with item files, skipping
+// slots another running copy holds and the files this copy wrote itself. Null when there is
+// none. Raises when a leftover file cannot be read.
+std::unique_ptr<FoundSession> FindIncompleteSession(const QString &sessionsFolder, QueueItemFiles &ownFiles);
+
+// Item files of a session in a folder, oldest first (files written in the same instant by
+// name, which follows the order they were written in).
+QStringList ListItemFilesOldestFirst(const QString &folder, const QString &sessionName);
+
+} // namespace orvix

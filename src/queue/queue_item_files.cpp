@@ -1,0 +1,276 @@
+#include "queue/queue_item_files.h"
+
+#include "foundation/errors.h"
+#include "foundation/files.h"
+#include "foundation/folder_listing.h"
+#include "foundation/text.h"
+#include "foundation/text_files.h"
+#include "queue/queue_line.h"
+
+#include <QFile>
+#include <QMutexLocker>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace orvix {
+
+struct QueueItemFiles::Folder
+{
+    explicit Folder(const QString &p) : path(p), names(p) {}
+
+    const QString path;
+    mutable QMutex lock;
+    ItemFileNames names;
+    ItemFileIndex index;
+    timespec lastStamp{0, 0};
+    bool created = false;
+};
+
+namespace {
+
+EFileError fileError(const char *what, const QString &file, int err)
+{
+    return EFileError(QStringLiteral("%1 \"%2\". %3").arg(QLatin1String(what), file,
+                                                           QString::fromLocal8Bit(std::strerror(err))));
+}
+
+QStringList keysOf(QueueKind queue, const QString &line)
+{
+    QStringList keys{line, TextTrim(line)};
+    const auto fields = SplitQueueLine(line);
+    if (!fields) {
+        keys.append(FirstLineField(line));
+        return keys;
+    }
+    keys.append(fields->at(0));
+    if (queue == QueueKind::Media)
+        keys.append(fields->at(3));
+    return keys;
+}
+
+bool hasWholeField(const QString &text, const QString &key)
+{
+    return text == key || TextSplit(text, u"|", true).contains(key);
+}
+
+// Files of one folder are stamped in the order they were written, even several within one tick
+// of the file system's clock, so resume can give lines back in the order they were queued.
+timespec nextStamp(timespec &last)
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_sec < last.tv_sec || (now.tv_sec == last.tv_sec && now.tv_nsec <= last.tv_nsec)) {
+        now = last;
+        if (++now.tv_nsec >= 1000000000L) {
+            now.tv_nsec = 0;
+            ++now.tv_sec;
+        }
+    }
+    last = now;
+    return now;
+}
+
+void writeTemporary(const QByteArray &path, const QByteArray &bytes, timespec stamp, const QString &shown)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw fileError("Cannot create file", shown, errno);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int err = n < 0 ? errno : EIO;
+            ::close(fd);
+            ::unlink(path.constData());
+            throw fileError("Cannot write file", shown, err);
+        }
+        done += n;
+    }
+    const timespec times[2] = {{0, UTIME_OMIT}, stamp};
+    ::futimens(fd, times);
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(path.constData());
+        throw fileError("Cannot write file", shown, err);
+    }
+}
+
+// Gives the temporary file its name unless a file of that name exists. 0 or an errno value.
+int placeWithoutReplacing(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return errno;
+    // A file system without the no-replace rename: a hard link refuses an existing name too.
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return 0;
+    }
+    if (errno != EPERM && errno != ENOTSUP)
+        return errno;
+    // Neither: only this process names files of this session, under the folder's lock.
+    if (::access(to.constData(), F_OK) == 0)
+        return EEXIST;
+    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+QString SessionItemMask(const QString &sessionName)
+{
+    return sessionName + QStringLiteral("_*.*");
+}
+
+QueueItemFiles::QueueItemFiles(SessionFolders session)
+    : m_session(std::move(session)),
+      m_media(std::make_unique<Folder>(m_session.mediaQueueFolder)),
+      m_page(std::make_unique<Folder>(m_session.pageQueueFolder))
+{
+}
+
+QueueItemFiles::~QueueItemFiles() = default;
+
+QString QueueItemFiles::folder(QueueKind queue) const
+{
+    return folderOf(queue).path;
+}
+
+QueueItemFiles::Folder &QueueItemFiles::folderOf(QueueKind queue) const
+{
+    return queue == QueueKind::Media ? *m_media : *m_page;
+}
+
+QueueItemFiles::Folder *QueueItemFiles::folderOfPath(const QString &path) const
+{
+    for (Folder *f : {m_media.get(), m_page.get()})
+        if (path.startsWith(f->path) && !QStringView(path).mid(f->path.size()).contains(u'/'))
+            return f;
+    return nullptr;
+}
+
+QString QueueItemFiles::WriteItemFile(QueueKind queue, QStringView suffix, const QString &line)
+{
+    Folder &f = folderOf(queue);
+    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + line.toUtf8() + QByteArray("\r\n");
+    const QString stem = m_session.sessionName + suffix.left(suffix.lastIndexOf(u'.')).toString();
+    const QString extension = suffix.mid(suffix.lastIndexOf(u'.')).toString();
+
+    QMutexLocker lock(&f.lock);
+    if (!f.created) {
+        ForceFolder(f.path);
+        f.created = true;
+    }
+    // Hidden and outside the session's mask, so neither a scan nor a resume ever reads it.
+    const QString temporary = f.path + u'.' + m_session.sessionName + QStringLiteral("_%1.tmp").arg(::getpid());
+    const QByteArray temporaryPath = QFile::encodeName(temporary);
+    writeTemporary(temporaryPath, bytes, nextStamp(f.lastStamp), f.path + stem + extension);
+    for (;;) {
+        const ItemFileNames::Candidate c = f.names.candidate(stem, extension);
+        const int err = placeWithoutReplacing(temporaryPath, QFile::encodeName(c.path));
+        if (err == EEXIST) {
+            f.names.taken(c);
+            continue;
+        }
+        if (err != 0) {
+            ::unlink(temporaryPath.constData());
+            throw fileError("Cannot create file", c.path, err);
+        }
+        f.names.taken(c);
+        f.index.add(c.path, keysOf(queue, line));
+        return c.path;
+    }
+}
+
+bool QueueItemFiles::removeKnown(Folder &f, const QString &path)
+{
+    const bool deleted = ::unlink(QFile::encodeName(path).constData()) == 0;
+    if (deleted || errno == ENOENT) {
+        QMutexLocker lock(&f.lock);
+        f.index.remove(path);
+        f.names.released(path);
+    }
+    return deleted;
+}
+
+bool QueueItemFiles::DeleteQueueItemFile(QueueKind queue, const QString &key)
+{
+    if (key.isEmpty())
+        return false;
+    Folder &f = folderOf(queue);
+    if (m_indexEnabled) {
+        QStringList known;
+        {
+            QMutexLocker lock(&f.lock);
+            known = f.index.filesFor(key);
+        }
+        // A known file that has gone missing is dropped and the next one tried.
+        for (const QString &path : known)
+            if (removeKnown(f, path))
+                return true;
+    }
+    const QString found = scanForKey(f, key);
+    return !found.isEmpty() && removeKnown(f, found);
+}
+
+QString QueueItemFiles::scanForKey(Folder &f, const QString &key) const
+{
+    QString firstContaining;
+    for (const QString &path : ListFilePaths(f.path, SessionItemMask(m_session.sessionName))) {
+        QString text;
+        try {
+            text = ReadFromFile_s_5x(path);
+        } catch (const EFileError &) {
+            // Another thread finished that line meanwhile; only a file that stays is an error.
+            if (!FileExists(path))
+                continue;
+            throw;
+        }
+        if (!TextContains(text, key))
+            continue;
+        if (hasWholeField(text, key))
+            return path;
+        if (firstContaining.isEmpty())
+            firstContaining = path;
+    }
+    return firstContaining;
+}
+
+void QueueItemFiles::DeleteSessionQueueFiles()
+{
+    for (Folder *f : {m_media.get(), m_page.get()}) {
+        QMutexLocker lock(&f->lock);
+        for (const QString &path : ListFilePaths(f->path, SessionItemMask(m_session.sessionName)))
+            DeleteFileIfExists(path);
+        f->index.clear();
+        f->names.reset();
+    }
+}
+
+bool QueueItemFiles::DeleteItemFile(const QString &path)
+{
+    if (Folder *f = folderOfPath(path)) {
+        removeKnown(*f, path);
+        return !FileExists(path);
+    }
+    return DeleteFileIfExists(path);
+}
+
+bool QueueItemFiles::IsOwnFile(const QString &path) const
+{
+    const Folder *f = folderOfPath(path);
+    if (!f)
+        return false;
+    QMutexLocker lock(&f->lock);
+    return f->index.contains(path);
+}
+
+} // namespace orvix

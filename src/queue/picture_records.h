@@ -1,13 +1,16 @@
 #pragma once
 
 // What the queues need from the picture database: whether a picture page's picture is on disk
-// already, and recording a picture at the moment it is queued.
+// already, and recording a picture at the moment it is queued. The program passes its picture
+// database (PictureDbRecords); tests pass stand-ins.
 
 #include "pages/image_data.h"
 
 #include <QString>
 
 namespace orvix {
+
+class PictureDatabase;
 
 class IPictureRecords
 {
@@ -17,6 +20,17 @@ public:
     virtual bool IsAlreadyDownloaded(const QString &pageUrl) = 0;
     // Runs on the page worker's thread.
     virtual void RecordQueuedPicture(const TImageData &imageData) = 0;
+};
+
+class PictureDbRecords : public IPictureRecords
+{
+public:
+    explicit PictureDbRecords(PictureDatabase &db) : m_db(db) {}
+    bool IsAlreadyDownloaded(const QString &pageUrl) override;
+    void RecordQueuedPicture(const TImageData &imageData) override;
+
+private:
+    PictureDatabase &m_db;
 };
 
 } // namespace orvix

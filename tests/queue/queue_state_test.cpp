@@ -2,6 +2,7 @@
 
 #include "foundation/errors.h"
 #include "queue/queue_line.h"
+#include "library/picture_db.h"
 #include "queue/queue_state.h"
 
 #include <memory>
@@ -191,4 +192,26 @@ TEST_F(QueueStateTest, RemoveFirstIfStillRemovesOnlyTheLineTaken)
 
     q.Clear(); // a cancel emptied the queue
     EXPECT_FALSE(RemoveFirstIfStill(q, taken));
+}
+
+// With the program's picture database: a picture queued and saved once is not queued again
+// from a listing, one queued but never saved is.
+TEST_F(QueueStateTest, ThePictureDatabaseKeepsSavedPicturesOutOfAListing)
+{
+    PictureDatabase db(settings());
+    db.LoadImagesDb();
+    PictureDbRecords records(db);
+    QueueState real(folders(QStringLiteral("orvixsession_2")), view, records);
+    const QString saved = site("/photos/u/123/");
+    const QString unsaved = site("/photos/u/456/");
+    real.QueuePicture(QStringLiteral("http://img/123.jpg"), QStringLiteral("123"), QStringLiteral("abc"),
+                      QStringLiteral("t"), QString(), saved, settings(), QString(), workerView);
+    real.QueuePicture(QStringLiteral("http://img/456.jpg"), QStringLiteral("456"), QStringLiteral("def"),
+                      QStringLiteral("t"), QString(), unsaved, settings(), QString(), workerView);
+    writeBytes(settings() + "123_abc t.jpg", "jpeg");
+    db.RegisterSavedFile(settings() + "123_abc t.jpg");
+
+    real.PageQueue.Add(QStringLiteral("T"));
+    real.AddToQ2({saved + "|thumb|t", unsaved + "|thumb|t"}, kSuffix);
+    EXPECT_EQ(lines(real.PageQueue), QStringList({"T", unsaved + kSuffix}));
 }

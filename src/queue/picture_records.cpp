@@ -1,0 +1,17 @@
+#include "queue/picture_records.h"
+
+#include "library/picture_db.h"
+
+namespace orvix {
+
+bool PictureDbRecords::IsAlreadyDownloaded(const QString &pageUrl)
+{
+    return m_db.IsAlreadyDownloaded(pageUrl);
+}
+
+void PictureDbRecords::RecordQueuedPicture(const TImageData &imageData)
+{
+    m_db.RecordQueuedPicture(imageData);
+}
+
+} // namespace orvix

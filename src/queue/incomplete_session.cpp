@@ -3,6 +3,7 @@
 #include "foundation/dialogs.h"
 #include "foundation/files.h"
 #include "foundation/folder_listing.h"
+#include "foundation/paths.h"
 #include "foundation/text.h"
 #include "foundation/text_files.h"
 #include "queue/control_flags.h"
@@ -10,6 +11,7 @@
 #include "queue/queue_line.h"
 #include "queue/queue_state.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <algorithm>
@@ -45,7 +47,9 @@ void forEachLeftover(const QStringList &files, F &&fn)
 QStringList ListItemFilesOldestFirst(const QString &folder, const QString &sessionName)
 {
     std::vector<Stamped> files;
-    for (const QString &path : ListFilePaths(folder, SessionItemMask(sessionName))) {
+    const QString base = IncludeTrailingBackslash(QDir::cleanPath(folder));
+    for (const QString &name : ListFiles(folder, SessionItemMask(sessionName))) {
+        const QString path = base + name;
         struct stat st{};
         if (::stat(QFile::encodeName(path).constData(), &st) != 0)
             continue;

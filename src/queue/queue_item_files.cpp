@@ -3,11 +3,14 @@
 #include "foundation/errors.h"
 #include "foundation/files.h"
 #include "foundation/folder_listing.h"
+#include "foundation/paths.h"
 #include "foundation/text.h"
 #include "foundation/text_files.h"
 #include "queue/queue_line.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutexLocker>
 
 #include <cerrno>
@@ -29,7 +32,6 @@ struct QueueItemFiles::Folder
     ItemFileNames names;
     ItemFileIndex index;
     timespec lastStamp{0, 0};
-    bool created = false;
 };
 
 namespace {
@@ -130,8 +132,18 @@ QString SessionItemMask(const QString &sessionName)
     return sessionName + QStringLiteral("_*.*");
 }
 
+namespace {
+
+// Paths of the folder's files are compared with the paths this object hands out.
+QString cleanFolder(const QString &folder)
+{
+    return IncludeTrailingBackslash(QDir::cleanPath(folder));
+}
+
+} // namespace
+
 QueueItemFiles::QueueItemFiles(SessionFolders session)
-    : m_session(std::move(session)),
+    : m_session{session.sessionName, cleanFolder(session.mediaQueueFolder), cleanFolder(session.pageQueueFolder)},
       m_media(std::make_unique<Folder>(m_session.mediaQueueFolder)),
       m_page(std::make_unique<Folder>(m_session.pageQueueFolder))
 {
@@ -165,10 +177,8 @@ QString QueueItemFiles::WriteItemFile(QueueKind queue, QStringView suffix, const
     const QString extension = suffix.mid(suffix.lastIndexOf(u'.')).toString();
 
     QMutexLocker lock(&f.lock);
-    if (!f.created) {
+    if (!QFileInfo(f.path).isDir())
         ForceFolder(f.path);
-        f.created = true;
-    }
     // Hidden and outside the session's mask, so neither a scan nor a resume ever reads it.
     const QString temporary = f.path + u'.' + m_session.sessionName + QStringLiteral("_%1.tmp").arg(::getpid());
     const QByteArray temporaryPath = QFile::encodeName(temporary);
@@ -224,7 +234,8 @@ bool QueueItemFiles::DeleteQueueItemFile(QueueKind queue, const QString &key)
 QString QueueItemFiles::scanForKey(Folder &f, const QString &key) const
 {
     QString firstContaining;
-    for (const QString &path : ListFilePaths(f.path, SessionItemMask(m_session.sessionName))) {
+    for (const QString &name : ListFiles(f.path, SessionItemMask(m_session.sessionName))) {
+        const QString path = f.path + name;
         QString text;
         try {
             text = ReadFromFile_s_5x(path);
@@ -248,8 +259,8 @@ void QueueItemFiles::DeleteSessionQueueFiles()
 {
     for (Folder *f : {m_media.get(), m_page.get()}) {
         QMutexLocker lock(&f->lock);
-        for (const QString &path : ListFilePaths(f->path, SessionItemMask(m_session.sessionName)))
-            DeleteFileIfExists(path);
+        for (const QString &name : ListFiles(f->path, SessionItemMask(m_session.sessionName)))
+            DeleteFileIfExists(f->path + name);
         f->index.clear();
         f->names.reset();
     }

@@ -103,7 +103,14 @@ TEST_P(ItemFileKeys, APartialKeyFindsALineContainingIt)
     EXPECT_EQ(contents(q2()), allBut(pageLine, 13));
 }
 
-INSTANTIATE_TEST_SUITE_P(Lookups, ItemFileKeys, ::testing::Values(Lookup::Index, Lookup::Scan, Lookup::EarlierRun));
+std::string lookupName(const ::testing::TestParamInfo<Lookup> &info)
+{
+    const char *names[] = {"Index", "Scan", "EarlierRun"};
+    return names[int(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Lookups, ItemFileKeys, ::testing::Values(Lookup::Index, Lookup::Scan, Lookup::EarlierRun),
+                         lookupName);
 
 TEST_F(QueueSandbox, DeleteSessionQueueFilesLeavesOtherSessionsAlone)
 {

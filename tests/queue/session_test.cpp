@@ -35,12 +35,15 @@ protected:
         for (const QString &line : pages)
             earlier.WriteItemFile(QueueKind::Page, kPageItemSuffix, line);
     }
-    void start()
+    void start(const QString &sessionsFolder = SessionsFolder())
     {
-        ASSERT_TRUE(session.Start());
+        ASSERT_TRUE(session.Start(sessionsFolder));
         queues = std::make_unique<QueueState>(session.folders(), view, pictures);
     }
-    std::unique_ptr<FoundSession> find() { return FindIncompleteSession(sessions(), queues->itemFiles()); }
+    std::unique_ptr<FoundSession> find()
+    {
+        return FindIncompleteSession(session.sessionsFolder(), queues->itemFiles());
+    }
 
     DownloadSession session;
     RecordingView view;
@@ -85,7 +88,7 @@ TEST_F(SessionTest, OwnSlotLeftoversAreResumedInOrderWithoutTheLiveLines)
     writeBytes(q2() + "orvixsession_1_x.txt", itemBytes("https://h/photos/u/5/|id:1|2||/p/")); // listed, kept
     writeBytes(q2() + "orvixsession_1_y.txt", itemBytes("garbage"));                           // neither
     leaveBehind(QStringLiteral("orvixsession_1"), {mediaLine(1), mediaLine(2), mediaLine(3)}, {pageLine(4)});
-    start();
+    start(settings() + "./orvix_sessions//"); // however the folder is written, live lines are known
     queues->QueuePage(QStringLiteral("live"), pageLine(9));
 
     auto found = find();

@@ -5,7 +5,9 @@
 #include "library/picture_db.h"
 #include "queue/queue_state.h"
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 using namespace orvix;
 using namespace orvix::test;
@@ -214,4 +216,38 @@ TEST_F(QueueStateTest, ThePictureDatabaseKeepsSavedPicturesOutOfAListing)
     real.PageQueue.Add(QStringLiteral("T"));
     real.AddToQ2({saved + "|thumb|t", unsaved + "|thumb|t"}, kSuffix);
     EXPECT_EQ(lines(real.PageQueue), QStringList({"T", unsaved + kSuffix}));
+}
+
+// The page worker queues media lines while the media worker finishes each the moment it shows
+// up and the main thread queues pages: every finished line's file is gone, none is left over.
+TEST_F(QueueStateTest, WorkersFinishingLinesAsSoonAsTheyAreQueuedLeaveNoFiles)
+{
+    constexpr int kLines = 1000;
+    std::atomic<bool> producing{true};
+    std::thread pageWorker([&] {
+        for (int i = 0; i < kLines; ++i)
+            queues->QueuePicture(QStringLiteral("http://img/%1.jpg").arg(i), QString::number(i), QStringLiteral("s"),
+                                 QStringLiteral("t"), QString(), QStringLiteral("http://h/photos/u/%1/").arg(i),
+                                 QStringLiteral("/pics/"), QString(), workerView);
+        producing = false;
+    });
+    int finished = 0;
+    std::thread mediaWorker([&] {
+        while (producing || queues->MediaQueue.Count() > 0) {
+            const QString line = FirstQueueLine(queues->MediaQueue);
+            if (line.isEmpty())
+                continue;
+            if (RemoveFirstIfStill(queues->MediaQueue, line))
+                ++finished;
+            queues->DeleteQueueItemFile(QueueKind::Media, MediaLineKey(line));
+        }
+    });
+    for (int i = 0; i < 50; ++i)
+        queues->QueuePage(QStringLiteral("u"), QStringLiteral("http://h/photos/u/%1/|id:1|2||/p/").arg(i));
+    pageWorker.join();
+    mediaWorker.join();
+
+    EXPECT_EQ(finished, kLines);
+    EXPECT_TRUE(namesIn(q1()).isEmpty()) << namesIn(q1()).size() << " files left";
+    EXPECT_EQ(namesIn(q2()).size(), 50);
 }

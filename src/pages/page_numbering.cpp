@@ -1,5 +1,7 @@
 #include "page_numbering.h"
 
+#include <functional>
+
 #include "parse_reports.h"
 #include "site.h"
 
@@ -223,13 +225,51 @@ TPagingView CreatePageNextPrev(QStringView text, const QString &addressText,
     return view;
 }
 
+namespace {
+
+// Replaces the page numbers written in one style, each occurrence looked at once: a number
+// counts only as a whole (so "page=1" is not found inside "page=12"), and replaced text is
+// never searched again (so "page=9" -> "page=100" cannot then match "page=10").
+QString replaceStyledNumbers(const QString &text, const PageStyle &style,
+                             const std::function<QString(QStringView number)> &replacement)
+{
+    QString r;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = text.indexOf(style.prefix, from);
+        if (at < 0)
+            break;
+        const qsizetype digits = at + style.prefix.size();
+        qsizetype end = digits;
+        while (end < text.size() && text[end].isDigit() && text[end].unicode() < 128)
+            ++end;
+        const bool whole = end > digits && QStringView(text).mid(end).startsWith(style.suffix);
+        const QString to = whole ? replacement(QStringView(text).mid(digits, end - digits)) : QString();
+        if (to.isNull()) {
+            r += QStringView(text).mid(from, digits - from);
+            from = digits;
+            continue;
+        }
+        r += QStringView(text).mid(from, at - from);
+        r += to;
+        from = end + style.suffix.size();
+    }
+    r += QStringView(text).mid(from);
+    return r;
+}
+
+} // namespace
+
 QString ReplacePageNumber(const QString &url, int current, int target)
 {
     QString r = url;
     for (const PageStyle &style : pageStyles) {
         const QString to = styled(style, QString::number(target));
-        for (qint64 n = qint64(current) - 1; n <= qint64(current) + 1; ++n)
-            r = TextReplaceAll(r, styled(style, QString::number(n)), to);
+        r = replaceStyledNumbers(r, style, [&](QStringView number) {
+            bool ok = false;
+            const qint64 n = number.toLongLong(&ok);
+            return ok && n >= qint64(current) - 1 && n <= qint64(current) + 1 ? to : QString();
+        });
     }
     return r;
 }
@@ -247,11 +287,16 @@ void MakePageUrlTemplate(TPageNumbering &state, int lastPage, const QString &url
         t.clear();
         reports.message(QStringLiteral("unknown page type: url: ") + url);
     } else {
-        t = TextReplaceAll(t, styled(*style, QString::number(lastPage)),
-                           styled(*style, QStringLiteral("[PAGE_NO]")));
+        const QString last = QString::number(lastPage);
+        const QString placeholder = styled(*style, QStringLiteral("[PAGE_NO]"));
+        t = replaceStyledNumbers(t, *style, [&](QStringView number) {
+            return number == last ? placeholder : QString();
+        });
     }
     // Page 1 links to page 2 through its next-page link.
-    t = TextReplaceAll(t, u";page=2", u";page=[PAGE_NO]");
+    t = replaceStyledNumbers(t, pageStyles[3], [](QStringView number) {
+        return number == u"2" ? QStringLiteral(";page=[PAGE_NO]") : QString();
+    });
     state.PageUrlTemplate = TextReplaceAll(t, u"&amp;", u"&");
 }
 

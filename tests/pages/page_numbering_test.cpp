@@ -191,7 +191,9 @@ TEST(ReplacePageNumber, StylesAndNeighbours)
         {"/photos/x/page1/", 2, 9, "/photos/x/page9/"},
         {"/photos/x/page5/", 2, 9, "/photos/x/page5/"}, // only current - 1 .. current + 1
         {"/photos/x/page12/", 1, 7, "/photos/x/page12/"}, // "/pageN/" needs its closing slash
-        {"/t/?page=12", 1, 5, "/t/?page=52"},           // the others match a longer number
+        {"/t/?page=12", 1, 5, "/t/?page=12"},           // numbers count only as a whole
+        {"/s/?q=a&w=all&page=9", 9, 100, "/s/?q=a&w=all&page=100"}, // not rescanned as 10
+        {"/s/?q=a&page=10&x=page=10", 9, 1, "/s/?q=a&page=1&x=page=10"},
         {"/t/?a=1&page=2", 1, 4, "/t/?a=1&page=4"},
         {"/t/?a=1&amp;page=2", 1, 4, "/t/?a=1&amp;page=4"},
         {"/t/?page=0", -1, 3, "/t/?page=3"},
@@ -213,6 +215,8 @@ TEST(MakePageUrlTemplate, FromLastOrNextLink)
         {"", "/t/?p=1;page=2", 9, "/t/?p=1;page=[PAGE_NO]"}, // page 1: its next-page link
         {"/g/?a=1&amp;page=4", "", 4, "/g/?a=1&page=[PAGE_NO]"},
         {"/g/?page=4", "", 4, "/g/?page=[PAGE_NO]"},
+        {"/g/?page=100", "", 10, "/g/?page=100"}, // "page=10" is not inside "page=100"
+        {"", "/t/?p=1;page=25", 30, "/t/?p=1;page=25"},
     };
     for (const auto &c : cases) {
         TPageNumbering state;

@@ -1,5 +1,8 @@
 #include "paginator.h"
 
+#include <QRegularExpression>
+#include <functional>
+
 namespace orvix::photosite {
 
 namespace {
@@ -58,8 +61,8 @@ QString formatted(const RenderContext &ctx, const Listing &listing, int pageNo, 
 // address box instead of following it.
 QString searchPage2(const RenderContext &ctx) { return ctx.root() + QStringLiteral("/search/page2/"); }
 
-// A page number written in one of the four styles; the styles without a closing "/" also
-// match a longer number that starts with the same digits, as the program's replacement does.
+// A page number written in one of the four styles. A number counts only as a whole: "page=1"
+// is not a page number inside "page=12".
 struct StyleMarker
 {
     const char *prefix;
@@ -72,13 +75,41 @@ QString styled(const StyleMarker &s, const QString &number)
     return QLatin1String(s.prefix) + number + QLatin1String(s.suffix);
 }
 
+QRegularExpression styleNumberPattern(const StyleMarker &s)
+{
+    return QRegularExpression(QRegularExpression::escape(QLatin1String(s.prefix)) + QStringLiteral("([0-9]+)")
+                              + (*s.suffix ? QRegularExpression::escape(QLatin1String(s.suffix))
+                                           : QStringLiteral("(?![0-9])")));
+}
+
+// Every whole page number of one style for which `to` gives a replacement is replaced, in one
+// pass over the text.
+QString replaceNumbers(const QString &text, const StyleMarker &s, const std::function<QString(int)> &to)
+{
+    QString out;
+    qsizetype from = 0;
+    auto it = styleNumberPattern(s).globalMatch(text);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const QString replacement = to(m.captured(1).toInt());
+        if (replacement.isNull())
+            continue;
+        out += QStringView(text).mid(from, m.capturedStart() - from);
+        out += replacement;
+        from = m.capturedEnd();
+    }
+    out += QStringView(text).mid(from);
+    return out;
+}
+
 // The program's way of moving a page link to another page: the numbers next to the current
-// page, in every style, are replaced in turn.
+// page, in every style, become the target.
 QString replacePageNumber(QString url, int current, int target)
 {
     for (const StyleMarker &s : kStyles)
-        for (int n = current - 1; n <= current + 1; ++n)
-            url.replace(styled(s, QString::number(n)), styled(s, QString::number(target)));
+        url = replaceNumbers(url, s, [&](int n) {
+            return n >= current - 1 && n <= current + 1 ? styled(s, QString::number(target)) : QString();
+        });
     return url;
 }
 
@@ -89,15 +120,17 @@ QString pageUrlTemplate(QString t, int lastPage)
     bool found = false;
     for (const StyleMarker &s : kStyles) {
         if (t.contains(QLatin1String(s.prefix))) {
-            t.replace(styled(s, QString::number(lastPage)), styled(s, QStringLiteral("[PAGE_NO]")));
+            t = replaceNumbers(t, s, [&](int n) {
+                return n == lastPage ? styled(s, QStringLiteral("[PAGE_NO]")) : QString();
+            });
             found = true;
             break;
         }
     }
     if (!found)
         return QString();
-    return t.replace(QStringLiteral(";page=2"), QStringLiteral(";page=[PAGE_NO]"))
-        .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    t = replaceNumbers(t, kStyles[3], [](int n) { return n == 2 ? QStringLiteral(";page=[PAGE_NO]") : QString(); });
+    return t.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
 }
 
 // Page numbers shown, 0 for a gap: all pages when few, else the ends and the current window.

@@ -11,6 +11,9 @@ namespace orvix {
 namespace {
 
 constexpr int kRefreshMs = 500;
+// The worker reads a page some ten seconds after asking for it; a page nobody read for a
+// minute is left alone.
+constexpr int kRefreshForMs = 60000;
 
 } // namespace
 
@@ -36,18 +39,21 @@ void THiddenPageLoader::Navigate3(const QString &url)
     m_snapshot.clear();
     m_originBefore = m_lastOrigin;
     m_page->load(QUrl::fromUserInput(url));
+    m_refreshDeadline.setRemainingTime(kRefreshForMs);
     m_refresh.start();
 }
 
 QString THiddenPageLoader::ReadDocument()
 {
-    // Nobody asks again until the next Navigate3.
-    m_refresh.stop();
     return m_snapshot;
 }
 
 void THiddenPageLoader::refresh()
 {
+    if (m_refreshDeadline.hasExpired()) {
+        m_refresh.stop();
+        return;
+    }
     if (m_reading)
         return;
     m_reading = true;

@@ -2,6 +2,7 @@
 
 #include "engine/page_loader.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -14,9 +15,9 @@ QT_END_NAMESPACE
 namespace orvix {
 
 // The hidden browser (WebBrowser3): a page without a view on the program's profile, so it
-// shares the user's cookies. While a page is loaded its serialisation is read again every
-// half second, so ReadDocument() answers at once with a recent snapshot instead of waiting
-// for the page's script engine.
+// shares the user's cookies. For a minute after each Navigate3 the page's serialisation is
+// read again every half second, so ReadDocument() answers at once with a recent snapshot
+// instead of waiting for the page's script engine.
 class THiddenPageLoader : public QObject, public IPageLoader
 {
     Q_OBJECT
@@ -41,6 +42,7 @@ private:
 
     QWebEnginePage *m_page = nullptr;
     QTimer m_refresh;
+    QDeadlineTimer m_refreshDeadline;
     QString m_snapshot;
     quint64 m_generation = 0;
     double m_originBefore = 0; // identity of the document shown when the load was asked for

@@ -1,5 +1,5 @@
 // The text helpers against the plain QString operations they wrap, on a page-sized text.
-// Each pair runs on the same 1 MB text; run_text_bench prints helper / plain for each pair.
+// Each pair runs on the same 1 MB text; text_bench.sh prints helper / plain for each pair.
 
 #include "foundation/text.h"
 

@@ -1,6 +1,7 @@
 #include "text.h"
 
 #include "errors.h"
+#include "text_search.h"
 
 #include <algorithm>
 
@@ -17,7 +18,7 @@ int TextPos(QStringView s, QStringView sub)
 {
     if (sub.isEmpty() || s.isEmpty())
         return 0;
-    return int(s.indexOf(sub)) + 1;
+    return int(FindText(s, sub)) + 1;
 }
 
 int TextPos(QStringView s, QStringView sub, int from)
@@ -28,7 +29,7 @@ int TextPos(QStringView s, QStringView sub, int from)
         from = 1;
     if (from > s.size())
         return 0;
-    return int(s.indexOf(sub, from - 1)) + 1;
+    return int(FindText(s, sub, from - 1)) + 1;
 }
 
 int TextLastPos(QStringView s, QStringView sub)

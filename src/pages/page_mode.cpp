@@ -1,6 +1,7 @@
 #include "page_mode.h"
 
-#include "text_search.h"
+#include "foundation/text.h"
+#include "foundation/text_search.h"
 
 namespace orvix {
 
@@ -16,18 +17,18 @@ bool hasTwoOrMore(QStringView text, QStringView sub)
 
 int GetPageMode(QStringView text)
 {
-    if ((ContainsText(text, u"page_photo_id") && ContainsText(text, u"page_p.title"))
-        || ContainsText(text, u"<div id=\"photo\">"))
+    if ((TextContains(text, u"page_photo_id") && TextContains(text, u"page_p.title"))
+        || TextContains(text, u"<div id=\"photo\">"))
         return pmNotThumbnails;
-    if (ContainsText(text, u"<div id=\"setThumbs\""))
+    if (TextContains(text, u"<div id=\"setThumbs\""))
         return pmSetThumbs;
-    if (ContainsText(text, u"<p class=\"Photo\""))
+    if (TextContains(text, u"<p class=\"Photo\""))
         return pmPhotoParagraphs;
-    if (ContainsText(text, u"<div class=\"HoldPhotos\""))
+    if (TextContains(text, u"<div class=\"HoldPhotos\""))
         return pmPoolHoldPhotos;
-    if (ContainsText(text, u"<span class=\"photo_container pc_"))
+    if (TextContains(text, u"<span class=\"photo_container pc_"))
         return hasTwoOrMore(text, u"photo_container pc_") ? pmPhotoContainers : pmPhotoContainerPool;
-    if (ContainsText(text, u"<DIV id=ResultsThumbsDiv class=ResultsThumbs"))
+    if (TextContains(text, u"<DIV id=ResultsThumbsDiv class=ResultsThumbs"))
         return pmSearchResults;
     return pmNotThumbnails;
 }

@@ -1,7 +1,7 @@
 // Extractors of the photostream and search layouts, and the choice of extractor per pageMode.
 #include "page_mode.h"
 #include "site.h"
-#include "text_search.h"
+#include "foundation/text_search.h"
 #include "thumbs_extractors.h"
 
 #include "foundation/text.h"
@@ -13,7 +13,7 @@ namespace {
 // TextBefore(TextAfter(TextAfter(rest, tag), attr), "\""): the value of attr after tag.
 QStringView valueAfter(QStringView rest, QStringView tag, QStringView attr)
 {
-    return ViewBefore(ViewAfter(ViewAfter(rest, tag), attr), u"\"");
+    return TextBeforeView(TextAfterView(TextAfterView(rest, tag), attr), u"\"");
 }
 
 // "id_secret_x.jpg": the fifth character from the end is the "_" before the size letter.
@@ -41,7 +41,7 @@ QString unescapeSlashes(QStringView value)
 
 TWebFrameEntryList ParseListData(QStringView text)
 {
-    const QStringView rows = ViewAfter(ViewFrom(text, u"Y.listData ="), u"\"rows\"");
+    const QStringView rows = TextAfterView(TextFromView(text, u"Y.listData ="), u"\"rows\"");
     static const QString separator = QStringLiteral("\"name\":");
 
     // Walk the items of the split on the separator, as views. The script escapes its slashes;
@@ -67,7 +67,7 @@ TWebFrameEntryList ParseListData(QStringView text)
         if (!TextContains(target, u"/"))
             continue;
         const QString thumb = thumbnailSize(unescapeSlashes(valueAfter(item, u"\"url\":", u"\"")));
-        const QString title = unescapeSlashes(ViewBefore(ViewAfter(item, u"\""), u"\""));
+        const QString title = unescapeSlashes(TextBeforeView(TextAfterView(item, u"\""), u"\""));
         list.Add(target, thumb, title);
     }
     return list;
@@ -83,9 +83,9 @@ TWebFrameEntryList ParsePhotoContainers(QStringView text)
         at += 1;
         const QString target = valueAfter(rest, u"<a ", u"href=\"").toString();
         QString thumb = valueAfter(rest, u"<img ", u"src=\"").toString();
-        if (ContainsText(thumb, u"spaceball")) {
+        if (TextContains(thumb, u"spaceball")) {
             // Placeholder of an image not loaded yet: the real one waits in data-defer-src.
-            thumb = ViewBefore(ViewAfter(rest, u"data-defer-src=\""), u"\"").toString();
+            thumb = TextBeforeView(TextAfterView(rest, u"data-defer-src=\""), u"\"").toString();
             if (hasSizeLetter(thumb))
                 thumb[thumb.size() - 5] = u't';
         }
@@ -101,7 +101,7 @@ TWebFrameEntryList ParseSearchResults(QStringView text)
     static const QString style = QStringLiteral("style=\"DISPLAY: block\" ");
     static const QString marker = QStringLiteral("<DIV class=ResultsThumbsChild>");
     QString cleaned;
-    if (ContainsText(text, style)) {
+    if (TextContains(text, style)) {
         cleaned = TextReplaceAll(text, style, u"");
         text = cleaned;
     }

@@ -1,6 +1,6 @@
 // Extractors of the layouts whose pictures are links inside a block or paragraphs.
 #include "parse_reports.h"
-#include "text_search.h"
+#include "foundation/text_search.h"
 #include "thumbs_extractors.h"
 
 #include "foundation/text.h"
@@ -161,7 +161,7 @@ TWebFrameEntryList ParseSetThumbs(QStringView text, IParseReports &reports)
         const qsizetype end = close < 0 ? block.size() : close + 4;
         const QStringView line = block.mid(pos, end - pos);
         pos = end;
-        if (!ContainsText(line, u"<a") || !ContainsText(line, u"in/set"))
+        if (!TextContains(line, u"<a") || !TextContains(line, u"in/set"))
             continue;
         const QString title = setLinkValue(line, u"title=\"");
         const QString target = setLinkValue(line, u"href=\"");

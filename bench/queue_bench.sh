@@ -3,7 +3,7 @@
 # (each finished line deletes its file by key), with the key index; and 1,000 lines with and
 # without the index, the plain scan being the reference. Fails when the 10,000 lines take more
 # than 10 s for both phases together.
-# Usage: bench/run_queue_bench [build-dir]
+# Usage: bench/queue_bench.sh [build-dir]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"

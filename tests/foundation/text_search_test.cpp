@@ -1,4 +1,4 @@
-#include "pages/text_search.h"
+#include "foundation/text_search.h"
 
 #include <QRandomGenerator>
 #include <QString>
@@ -42,13 +42,6 @@ TEST(FindText, EdgesAndCuts)
     const QString page = QString(40, u'x') + QStringLiteral("</a>") + QString(3, u'y');
     EXPECT_EQ(FindText(page, u"</a>"), 40);
     EXPECT_EQ(FindText(page, u"</a>", 41), -1);
-
-    EXPECT_EQ(ViewAfter(u"a=b=c", u"="), u"b=c");
-    EXPECT_EQ(ViewFrom(u"a=b=c", u"="), u"=b=c");
-    EXPECT_EQ(ViewUpTo(u"a=b=c", u"="), u"a=");
-    EXPECT_EQ(ViewBefore(u"a=b=c", u"="), u"a");
-    for (auto cut : {ViewAfter, ViewFrom, ViewUpTo, ViewBefore})
-        EXPECT_EQ(cut(u"abc", u"x"), u"abc");
 }
 
 } // namespace

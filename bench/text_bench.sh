@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the text-helper benchmark and prints, for each helper, its time against the plain QString
 # operation measured in the same run. A helper slower than 3 times its counterpart fails.
-# Usage: bench/run_text_bench [build-dir]
+# Usage: bench/text_bench.sh [build-dir]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"

@@ -1,0 +1,49 @@
+#include "debug_page.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace orvix {
+
+void TLogListBox::insertTop(const QString &line) { m_list->insertItem(0, line); }
+int TLogListBox::count() const { return m_list->count(); }
+void TLogListBox::clear() { m_list->clear(); }
+void TLogListBox::repaintNow() { m_list->repaint(); }
+
+TDebugPage::TDebugPage(QWidget *parent)
+    : QWidget(parent), m_listBox1(new QListWidget), m_logList(m_listBox1)
+{
+    setObjectName(QStringLiteral("TabSheet4"));
+    auto *tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("pcBottomDebug"));
+
+    auto *logPage = new QWidget;
+    logPage->setObjectName(QStringLiteral("tsLog"));
+    m_listBox1->setObjectName(QStringLiteral("ListBox1"));
+    m_listBox1->setParent(logPage);
+    auto *clear = new QPushButton(QStringLiteral("clear"), logPage);
+    clear->setObjectName(QStringLiteral("bClearLog"));
+    connect(clear, &QPushButton::clicked, m_listBox1, &QListWidget::clear);
+    m_cbDebug = new QCheckBox(QStringLiteral("debug"), logPage);
+    m_cbDebug->setObjectName(QStringLiteral("cbDebug"));
+    connect(m_cbDebug, &QCheckBox::clicked, this, [](bool on) { debugMode = on; });
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(clear);
+    buttons->addWidget(m_cbDebug);
+    buttons->addStretch(1);
+    auto *logLayout = new QVBoxLayout(logPage);
+    logLayout->addLayout(buttons);
+    logLayout->addWidget(m_listBox1, 1);
+    tabs->addTab(logPage, QStringLiteral("Log"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(tabs);
+}
+
+} // namespace orvix

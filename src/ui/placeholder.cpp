@@ -1,1 +1,0 @@
-// The window library; its first classes arrive with the main window.

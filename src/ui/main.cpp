@@ -1,12 +1,48 @@
+// orvix: the desktop program. Switches: "url=ADDRESS", "nomutex", "debug", "noinstall",
+// "fake_download", "site=HOST[:PORT]", "settings=FOLDER" (each with or without a leading "/").
+#include "main_window.h"
+#include "single_instance.h"
+
+#include "app/program_context.h"
+#include "foundation/command_line.h"
+#include "foundation/errors.h"
+#include "foundation/log.h"
+#include "ui/browser/browser_profile.h"
+
 #include <QApplication>
-#include <QMainWindow>
+
+using namespace orvix;
 
 int main(int argc, char **argv)
 {
+    PrepareBrowserEngine();
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Orvix picture downloader"));
-    window.resize(1200, 800);
-    window.show();
-    return app.exec();
+    QStringList arguments = app.arguments().mid(1);
+    if (PrepareProgramStart(arguments) == StartOutcome::EndProcess)
+        return 0;
+
+    const StartSwitches switches = StartSwitches::FromCommandLine();
+    TSingleInstance instance;
+    switch (instance.CheckSingleInstance(switches.noMutex, switches.url)) {
+    case TSingleInstance::Result::WokeOther:
+    case TSingleInstance::Result::OtherStarting:
+        return 0;
+    case TSingleInstance::Result::FirstInstance:
+        break;
+    }
+
+    std::unique_ptr<TFormMain> window;
+    try {
+        window = std::make_unique<TFormMain>();
+    } catch (const EOrvix &e) {
+        // Without a session slot there is nothing this copy could queue; the user was told.
+        TellWithoutWindow(e.message());
+        return 1;
+    }
+    QObject::connect(&instance, &TSingleInstance::wakeUpRequested, window.get(), &TFormMain::WakeUp);
+    window->setScreenshotFile(GetSwitchValue(QStringLiteral("screenshot")));
+    window->show();
+    const int code = app.exec();
+    window.reset();
+    return code;
 }

@@ -1,0 +1,120 @@
+#pragma once
+
+// The state one running copy of the program shares between its parts, and the order in which it
+// comes and goes: the switches, the photo site, the settings folder, the two settings stores,
+// the picture database, the pictures folder and the control flags. The desktop program and the
+// command-line tool both build their run on this, so the two cannot drift apart; each supplies
+// the controls the settings stores read and write (the window's, or plain values).
+
+#include "varnel_project.h"
+
+#include "queue/picture_records.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace orvix {
+
+class DownloadSession;
+class FoundSession;
+class IQueueView;
+class PictureDatabase;
+class QueueState;
+
+// The picture database as the queues see it.
+class PictureDbRecords : public IPictureRecords
+{
+public:
+    explicit PictureDbRecords(PictureDatabase &db) : m_db(db) {}
+    bool IsAlreadyDownloaded(const QString &pageUrl) override;
+    void RecordQueuedPicture(const TImageData &imageData) override;
+
+private:
+    PictureDatabase &m_db;
+};
+
+enum class StartOutcome { Continue, EndProcess };
+
+// What the command line asks of this run.
+struct StartSwitches
+{
+    QString url;              // "url": opened at the first display
+    bool noMutex = false;     // "nomutex": no single-instance test
+    bool debug = false;       // "debug"
+    bool noInstall = false;   // "noinstall": settings in the program's folder
+    bool fakeDownload = false; // "fake_download": the media worker copies a sample picture
+
+    static StartSwitches FromCommandLine();
+};
+
+// Before anything else: remembers the arguments, chooses the photo site ("site=", ORVIX_SITE),
+// moves settings an installed older release left in the program's folder, and fixes the
+// settings folder ("settings=", ORVIX_SETTINGS, "noinstall"). EndProcess when the move asked
+// for an elevated restart.
+StartOutcome PrepareProgramStart(const QStringList &arguments);
+
+class ProgramContext
+{
+public:
+    // controls must outlive the context.
+    explicit ProgramContext(ISettingsControls &controls);
+    ~ProgramContext();
+    ProgramContext(const ProgramContext &) = delete;
+    ProgramContext &operator=(const ProgramContext &) = delete;
+
+    const StartSwitches &switches() const { return m_switches; }
+
+    // Creation, before the window is shown: older settings files renamed and an 8-bit picture
+    // database converted, in the order older releases need.
+    void PrepareDataFiles();
+
+    // Takes a session slot and prepares its folders; false (after "Could not initialize
+    // session" was shown) when all slots are held: the program then ends.
+    bool StartSession();
+    // The queues of this session; view receives the rows of lines queued on the main thread.
+    void CreateQueues(IQueueView &view);
+    // A session an earlier run left with queued lines, or null.
+    std::unique_ptr<FoundSession> FindIncompleteSession();
+
+    // First display, in this order.
+    void LoadApplicationSettings(); // loads the file and counts the start
+    void OpenSessionSettings();     // merges the older session file and loads
+    void LoadPictureDatabase();     // "pd_images.db"
+    // outputFolder made to exist (see EnsureOutputFolder); returns it.
+    QString EnsurePicturesFolder(const QString &configured);
+    void LoadFilesDatabase();       // "pd_files.db", rebuilt from the pictures folder when missing
+
+    // Workers. The page worker starts at the end of the window's creation, the media worker at
+    // its first display; both are told to stop and waited for by StopWorkers. No download
+    // workers are part of this build yet.
+    void StartPageWorker();
+    void StartMediaWorker();
+    void StopWorkers();
+
+    // Closing: AppClosing set first, so every thread leaves its loop.
+    void BeginClosing();
+    // Writes the session store and, for the application store, the window's bounds.
+    void SaveOnClose(const QRect &bounds, bool maximized, const QRect &workArea);
+
+    TVarnelProject &ApplicationSettings() { return m_applicationSettings; }
+    TVarnelProject &SessionSettings() { return m_sessionSettings; }
+    PictureDatabase &pictures();
+    const QString &outputFolder() const { return m_outputFolder; }
+    DownloadSession &session() { return *m_session; }
+    bool hasQueues() const { return bool(m_queues); }
+    QueueState &queues() { return *m_queues; }
+
+private:
+    StartSwitches m_switches;
+    TVarnelProject m_applicationSettings;
+    TVarnelProject m_sessionSettings;
+    QString m_outputFolder;
+    // Released in reverse: the queues refer to the session's folders and the records.
+    std::unique_ptr<DownloadSession> m_session;
+    std::unique_ptr<PictureDbRecords> m_records;
+    std::unique_ptr<QueueState> m_queues;
+};
+
+} // namespace orvix

@@ -1,0 +1,377 @@
+#include "main_window.h"
+
+#include "debug_page.h"
+#include "main_menu.h"
+#include "messages_panel.h"
+#include "page_type_area.h"
+#include "resume_panel.h"
+#include "window_settings_controls.h"
+
+#include "app/program_context.h"
+#include "foundation/alerts.h"
+#include "foundation/desktop.h"
+#include "foundation/errors.h"
+#include "foundation/files.h"
+#include "foundation/formats.h"
+#include "foundation/paths.h"
+#include "library/db_integrity.h"
+#include "library/picture_db.h"
+#include "pages/site.h"
+#include "queue/incomplete_session.h"
+#include "queue/queue_state.h"
+#include "ui/browser/web_browser_k.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScreen>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace orvix {
+
+namespace {
+
+// Layout sizes are given for 96 pixels per inch.
+int Scale(const QWidget *w, int n)
+{
+    return qRound(n * w->logicalDpiY() / 96.0);
+}
+
+QRect workArea(const QWidget *w)
+{
+    const QScreen *screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+}
+
+} // namespace
+
+TFormMain::TFormMain(QWidget *parent)
+    : QMainWindow(parent), m_dialogs(this), m_parser(this, nullptr)
+{
+    setObjectName(QStringLiteral("FormMain"));
+    m_previousDialogs = SetDialogs(&m_dialogs);
+    m_previousDesktop = SetDesktop(&m_desktop);
+    m_previousAlerts = SetAlerts(&m_alerts);
+
+    m_controls = std::make_unique<TWindowSettingsControls>(this);
+    m_context = std::make_unique<ProgramContext>(*m_controls);
+    buildWindow();
+    FormCreate();
+}
+
+TFormMain::~TFormMain()
+{
+    // FormDestroy: workers first, then what they used.
+    try {
+        m_context->StopWorkers();
+        SetProgramLog(nullptr);
+        m_log.reset();
+    } catch (...) {
+        InfoBox(QStringLiteral("exception destroy1"));
+    }
+    SetAlerts(m_previousAlerts);
+    SetDesktop(m_previousDesktop);
+    SetDialogs(m_previousDialogs);
+}
+
+TPicturePanel *TFormMain::picturePanel() const
+{
+    return m_pageType->picturePanel();
+}
+
+void TFormMain::buildWindow()
+{
+    setWindowTitle(appTitle());
+
+    m_topBar = new TTopBar(*this, nullptr);
+    m_pageType = new TPageTypeArea(*this, this, nullptr);
+    m_pageType->setFixedWidth(560);
+    connect(m_pageType, &TPageTypeArea::saveMultipleClicked, this, [this] { bSaveMultipleClick(true); });
+
+    m_panelTop = new QWidget;
+    m_panelTop->setObjectName(QStringLiteral("panelTop"));
+    auto *top = new QHBoxLayout(m_panelTop);
+    top->setContentsMargins(0, 0, 0, 0);
+    top->addWidget(m_topBar, 1);
+    top->addWidget(m_pageType);
+
+    m_browser = new TWebBrowserK(this);
+    m_browser->setObjectName(QStringLiteral("wbMainBrowser"));
+    connect(m_browser, &TWebBrowserK::BeforeNavigate2, this, &TFormMain::wbMainBrowserBeforeNavigate2);
+    connect(m_browser, &TWebBrowserK::OnNewHTML, this, &TFormMain::wbMainBrowserNewHTML);
+    connect(m_browser, &TWebBrowserK::CommandStateChange, m_topBar, &TTopBar::CommandStateChange);
+    connect(m_browser, &TWebBrowserK::TitleChange, this, [this](const QString &t) { m_pageTitle = t; });
+    connect(m_browser, &TWebBrowserK::NavigateComplete2, this,
+            [](const QString &url) { DebugMsg(QStringLiteral("NavigateComplete2: ") + url); });
+    connect(m_browser, &TWebBrowserK::DocumentComplete, this,
+            [](const QString &url, bool ok) {
+                DebugMsg(QStringLiteral("DocumentComplete: ") + url + (ok ? QString() : QStringLiteral(" (failed)")));
+            });
+
+    auto *tsBrowser = new QWidget;
+    tsBrowser->setObjectName(QStringLiteral("tsBrowser"));
+    auto *browserLayout = new QVBoxLayout(tsBrowser);
+    browserLayout->setContentsMargins(0, 0, 0, 0);
+    browserLayout->addWidget(m_browser);
+    m_debugPage = new TDebugPage(nullptr);
+    m_pcPanels = new QStackedWidget;
+    m_pcPanels->setObjectName(QStringLiteral("pcPanels"));
+    m_pcPanels->addWidget(tsBrowser);
+    m_pcPanels->addWidget(m_debugPage);
+
+    // The picture strips live here once they are part of the program.
+    m_pcBottom = new QTabWidget;
+    m_pcBottom->setObjectName(QStringLiteral("pcBottom"));
+    m_pcBottom->tabBar()->hide();
+    m_pcBottom->hide();
+
+    auto *splitter1 = new QSplitter(Qt::Vertical);
+    splitter1->setObjectName(QStringLiteral("splitter1"));
+    splitter1->addWidget(m_pcPanels);
+    splitter1->addWidget(m_pcBottom);
+    splitter1->setStretchFactor(0, 1);
+
+    auto *central = new QWidget;
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_panelTop);
+    layout->addWidget(splitter1, 1);
+    setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+
+    m_messages = new TMessagesPanel(this);
+    m_resumePanel = new TResumePanel(this);
+
+    TMainMenuActions actions;
+    actions.exit = [this] { close(); };
+    actions.checkDatabase = [this] { miCheckDBIntegrityClick(); };
+    actions.rescanOutputPath = [this] { miScanFilesClick(); };
+    actions.toggleDebugPage = [this] { ToggleDebugPage(); };
+    actions.openSettingsFolder = [] { ShellOpen(GetSettingsFolder()); };
+    m_menu = new TMainMenu(this, actions);
+
+    m_timerInit = new QTimer(this);
+    m_timerInit->setSingleShot(true);
+    m_timerInit->setInterval(kTimerInitMs);
+    connect(m_timerInit, &QTimer::timeout, this, &TFormMain::TimerInitTimer);
+    m_timerLogMessages = new QTimer(this);
+    m_timerLogMessages->setInterval(kTimerLogMessagesMs);
+    connect(m_timerLogMessages, &QTimer::timeout, this, &TFormMain::TimerLogMessagesTimer);
+    m_timerLogMessages->start();
+
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive && m_shownOnce)
+            ApplicationEvents1Activate();
+    });
+    m_topBar->setLibrarySearchAvailable(false);
+    resize(1280, 860);
+}
+
+void TFormMain::FormCreate()
+{
+    m_context->PrepareDataFiles();
+    setWindowTitle(appTitle());
+    m_pcPanels->setCurrentIndex(0);
+    ResetPageArea();
+
+    if (!m_context->StartSession())
+        throw EOrvix(QStringLiteral("Could not initialize session"));
+
+    m_log = std::make_unique<TLog>(&m_debugPage->logListBox());
+    SetProgramLog(m_log.get());
+    m_topBar->setStatusLight(TStatusLight::Hidden);
+    m_context->CreateQueues(*this);
+
+    m_pageType->ShowStartState();
+    placeFloatingPanels();
+    m_context->StartPageWorker();
+}
+
+void TFormMain::placeFloatingPanels()
+{
+    const QRect area = workArea(this);
+    m_messages->move(std::max(0, std::min(width(), area.width()) - m_messages->width() - 100), 400);
+}
+
+void TFormMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    // The application store's part of the first show: settings loaded, start counted, bounds.
+    m_context->LoadApplicationSettings();
+    const FormPlacement placement = m_context->ApplicationSettings().FormSize_Load(workArea(this));
+    if (placement.setPosition)
+        move(placement.position);
+    if (placement.setSize)
+        resize(placement.size);
+    if (placement.maximize)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    FormShow();
+}
+
+void TFormMain::FormShow()
+{
+    m_context->OpenSessionSettings();
+    m_context->LoadPictureDatabase();
+    debugMode = m_context->switches().debug || m_controls->checked(QStringLiteral("cbDebug"));
+    m_programInitialized = false;
+
+    const QString folder = ensuredPicturesFolder();
+    if (!CanWriteToFolder(folder))
+        InfoBox(QStringLiteral("You have no access right to write to: ") + folder
+                + QStringLiteral("\r\nPlease select another folder."));
+
+    if (m_controls->itemIndex(QStringLiteral("rg_ImageSizeToSave")) < 0)
+        m_controls->setItemIndex(QStringLiteral("rg_ImageSizeToSave"), TPicturePanel::SizeOriginal);
+    picturePanel()->cbImageSizeToSave()->setCurrentIndex(
+        m_controls->itemIndex(QStringLiteral("rg_ImageSizeToSave")));
+
+    const QString urlSwitch = m_context->switches().url;
+    if (!urlSwitch.isEmpty()) {
+        m_topBar->edURL()->setText(urlSwitch);
+        m_topBar->bOpenURLClick();
+    }
+    m_context->StartMediaWorker();
+
+    const QString versionMarker = QStringLiteral("cbVersion1_0_0_10_initialized");
+    const bool startPage2 = m_controls->text(QStringLiteral("edStartUrlIdx")) == QLatin1String("1");
+    if (m_controls->checked(versionMarker)) {
+        const QString startPage = m_controls->text(QStringLiteral("edStartPage"));
+        if (!startPage2 && !m_topBar->edURL()->text().isEmpty()) {
+            m_topBar->bOpenURLClick();
+        } else if (startPage2 && !startPage.isEmpty()) {
+            m_topBar->edURL()->setText(startPage);
+            m_topBar->bOpenURLClick();
+        }
+    } else {
+        // First run: the marker is written with the settings, the site's index shows the way.
+        m_controls->setChecked(versionMarker, true);
+        m_topBar->edURL()->setText(SiteRoot() + QLatin1Char('/'));
+        m_topBar->bOpenURLClick();
+    }
+
+    picturePanel()->pcSinglePictureMode()->setFixedHeight(Scale(this, 70));
+    m_panelTop->setFixedHeight(Scale(this, 110));
+    m_context->LoadFilesDatabase();
+    m_timerInit->start();
+}
+
+void TFormMain::TimerInitTimer()
+{
+    m_timerInit->stop();
+    ForceForeground(this);
+    OfferIncompleteSession();
+    m_programInitialized = true;
+    if (TWebBrowserK::GetIEVersionMajor() >= 0 && TWebBrowserK::GetIEVersionMajor() <= 7)
+        ErrorBox(QStringLiteral("It looks like you have an old version of Internet Explorer.\r\n\r\n"
+                                "This program requires IE8 or newer, to operate properly.\r\n"
+                                "Please upgrade your browser (free of charge) from its maker's web site."));
+}
+
+void TFormMain::OfferIncompleteSession()
+{
+    std::unique_ptr<FoundSession> found;
+    try {
+        found = m_context->FindIncompleteSession();
+    } catch (const EOrvix &e) {
+        LogMessage(e.message());
+        return;
+    }
+    if (!found)
+        return;
+    m_resumePanel->Offer(std::move(found), m_context->queues(), [this](const QString &url) { navigate(url); });
+}
+
+void TFormMain::ApplicationEvents1Activate()
+{
+    TVarnelProject &settings = m_context->ApplicationSettings();
+    if (settings.ProjectModifiedExternally()) {
+        ShowAlert(QStringLiteral("settings changed. reloading"));
+        settings.ReloadProject();
+    }
+    const auto result = m_context->pictures().ReloadImagesDbIfChanged(
+        [this](const QString &text) { DrawScreenText(text, 0); });
+    if (result.reloaded && debugMode)
+        ShowAlert(QStringLiteral("imagesDB_sl.LoadFromFile: ") + QString::number(result.elapsedMs)
+                  + QStringLiteral(" ms"));
+}
+
+void TFormMain::WakeUp(const QString &url)
+{
+    ForceForeground(this);
+    if (!url.isEmpty()) {
+        m_topBar->edURL()->setText(url);
+        m_topBar->bOpenURLClick();
+    }
+}
+
+void TFormMain::closeEvent(QCloseEvent *event)
+{
+    m_context->BeginClosing();
+    const bool maximized = isMaximized();
+    m_context->SaveOnClose(maximized ? normalGeometry() : geometry(), maximized, workArea(this));
+    event->accept();
+}
+
+bool TFormMain::event(QEvent *event)
+{
+    if (event->type() == QEvent::Resize && m_messages && m_messages->isVisible())
+        m_messages->MakeCaptionVisible();
+    return QMainWindow::event(event);
+}
+
+void TFormMain::LogMessageInternal(const QString &s)
+{
+    m_messages->LogMessageInternal(s, m_log.get());
+}
+
+void TFormMain::TimerLogMessagesTimer()
+{
+    if (!m_programInitialized)
+        return;
+    m_timerLogMessages->stop();
+    try {
+        DrainLogMessages([this](const QString &s) { LogMessageInternal(s); });
+    } catch (...) {
+        // The message stays first in the list; the next tick tries it again.
+    }
+    m_timerLogMessages->start();
+}
+
+void TFormMain::DrawScreenText(const QString &text, int line)
+{
+    statusBar()->showMessage(QStringLiteral("----------------") + text + QStringLiteral("  [")
+                             + QString::number(line) + QLatin1Char(']'));
+    statusBar()->repaint();
+}
+
+void TFormMain::ToggleDebugPage()
+{
+    m_pcPanels->setCurrentIndex(m_pcPanels->currentIndex() == 0 ? 1 : 0);
+}
+
+void TFormMain::miCheckDBIntegrityClick()
+{
+    CheckImagesDbIntegrity(m_context->pictures(), [this] {
+        return m_context->queues().PageQueue.Count() > 0 || m_context->queues().MediaQueue.Count() > 0;
+    });
+}
+
+void TFormMain::miScanFilesClick()
+{
+    const QString folder = ensuredPicturesFolder();
+    const qsizetype count = m_context->pictures().RebuildFilesDb(folder);
+    InfoBox(QStringLiteral("Library files updated from ") + folder + QStringLiteral("\r\nFiles located: ")
+            + FormatCount(count));
+}
+
+} // namespace orvix

@@ -1,0 +1,191 @@
+#pragma once
+
+// The main window (TFormMain): the browser with the top bar and its page-type area, the
+// floating panels, the menu, the start-up order of the window's part of the program and its
+// closing. It owns everything that lives for the whole run through ProgramContext.
+
+#include "alert_popup.h"
+#include "picture_panel.h"
+#include "qt_desktop.h"
+#include "qt_dialogs.h"
+#include "top_bar.h"
+
+#include "foundation/log.h"
+#include "pages/page_parser.h"
+#include "pages/parse_reports.h"
+#include "queue/queue_view.h"
+#include "ui/browser/new_html_filter.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QStackedWidget;
+class QTabWidget;
+class QTimer;
+
+namespace orvix {
+
+class FoundSession;
+class ProgramContext;
+class TDebugPage;
+class TMainMenu;
+class TMessagesPanel;
+class TPageTypeArea;
+class TResumePanel;
+class TWebBrowserK;
+class TWindowSettingsControls;
+
+class TFormMain : public QMainWindow,
+                  public IPageWindow,
+                  public ITopBarHost,
+                  public IPicturePanelHost,
+                  public IQueueView
+{
+    Q_OBJECT
+public:
+    static constexpr int kTimerInitMs = 300;
+    static constexpr int kTimerLogMessagesMs = 1000;
+
+    explicit TFormMain(QWidget *parent = nullptr);
+    ~TFormMain() override;
+
+    static QString appTitle() { return QStringLiteral("Orvix picture downloader"); }
+
+    ProgramContext &context() { return *m_context; }
+    TWebBrowserK *wbMainBrowser() const { return m_browser; }
+    TTopBar *topBar() const { return m_topBar; }
+    TPageTypeArea *pageTypeArea() const { return m_pageType; }
+    TPicturePanel *picturePanel() const;
+    TMessagesPanel *messagesPanel() const { return m_messages; }
+    TResumePanel *resumePanel() const { return m_resumePanel; }
+    TPageParser &parser() { return m_parser; }
+    TLog *programLog() const { return m_log.get(); }
+
+    bool programInitialized() const { return m_programInitialized; }
+    bool documentParsed() const { return m_documentParsed; }
+    QString NavigationUrl() const { return m_navigationUrl; }
+    QString PageTitle() const { return m_pageTitle; }
+    QString OutputSubfolder() const { return m_outputSubfolder; }
+
+    // Browser events.
+    void wbMainBrowserBeforeNavigate2(const QString &url, bool isMainFrame, bool &cancel);
+    void wbMainBrowserNewHTML();
+    void ParseHTMLSourceGui();
+
+    // Logging.
+    void LogMessageInternal(const QString &s);
+    void TimerLogMessagesTimer();
+    void DrawScreenText(const QString &text, int line);
+
+    // Start-up and activation.
+    void TimerInitTimer();
+    void ApplicationEvents1Activate();
+    // A second start asked this copy to come forward (with its address, if any).
+    void WakeUp(const QString &url);
+
+    // Once the page has been read and the window painted, saves a picture of the window and
+    // ends the program (the hidden "screenshot=FILE" switch).
+    void setScreenshotFile(const QString &file) { m_screenshotFile = file; }
+
+    // The incomplete-session offer (shortly after start-up).
+    void OfferIncompleteSession();
+
+    // IPageWindow
+    QString pageSource() override;
+    QString documentSerialisation() override;
+    QString lastUrl() override;
+    QString addressText() override;
+    QString navigationUrl() override { return m_navigationUrl; }
+    QString currentUrl() override;
+    IParseReports &reports() override { return m_reports; }
+    void showWorking() override;
+    void showPicture(const TImageData &picture) override;
+    bool thumbnailsShown() override;
+    QString shownImageId() override;
+    void showPagePanel(TPagePanel panel) override;
+    void forgetThumbnailsPage() override;
+    void showThumbnailsPage(const TPagingView &paging) override;
+    void showEntries(const TWebFrameEntryList &entries) override;
+
+    // ITopBarHost
+    void navigate(const QString &url) override;
+    void goBack() override;
+    void goForward() override;
+    void forgetParsedPage() override;
+    bool openInNewInstanceAllowed() override { return m_programInitialized; }
+    void openInNewInstance(const QString &url) override;
+    void searchLibrary(const QString &term) override;
+
+    // IPicturePanelHost
+    QString ensuredPicturesFolder() override;
+    QString findLocalFileByKey(const QString &key) override;
+    bool mediaQueueContains(const QString &text) override;
+    bool pageQueueContains(const QString &text) override;
+    void queuePage(const QString &url, const QString &line) override;
+    void showQueueAnalyzing() override;
+    void focusBrowser() override;
+    void subfolderChanged(const QString &text) override;
+
+    // IQueueView
+    void AddToListViewQueue(const QString &caption, const QString &queueLine) override;
+
+    // Save pictures: the web panel, or its button while the panel is closed.
+    void bSaveMultipleClick(bool fromButton);
+    void miCheckDBIntegrityClick();
+    void miScanFilesClick();
+    void ToggleDebugPage();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    void buildWindow();
+    void FormCreate();
+    void FormShow();
+    void ResetPageArea();
+    void placeFloatingPanels();
+    void takeScreenshotSoon();
+
+    std::unique_ptr<TWindowSettingsControls> m_controls;
+    std::unique_ptr<ProgramContext> m_context;
+    TQtDialogs m_dialogs;
+    TQtDesktop m_desktop;
+    TWindowAlerts m_alerts;
+    TWindowParseReports m_reports;
+    IDialogs *m_previousDialogs = nullptr;
+    IDesktop *m_previousDesktop = nullptr;
+    IAlerts *m_previousAlerts = nullptr;
+
+    TTopBar *m_topBar = nullptr;
+    TPageTypeArea *m_pageType = nullptr;
+    QWidget *m_panelTop = nullptr;
+    QStackedWidget *m_pcPanels = nullptr;
+    QTabWidget *m_pcBottom = nullptr;
+    TWebBrowserK *m_browser = nullptr;
+    TMessagesPanel *m_messages = nullptr;
+    TDebugPage *m_debugPage = nullptr;
+    TResumePanel *m_resumePanel = nullptr;
+    TMainMenu *m_menu = nullptr;
+    QTimer *m_timerInit = nullptr;
+    QTimer *m_timerLogMessages = nullptr;
+    std::unique_ptr<TLog> m_log;
+
+    TPageParser m_parser;
+    NewHtmlFilter m_newHtml;
+    std::unique_ptr<FoundSession> m_foundSession;
+
+    bool m_programInitialized = false;
+    bool m_documentParsed = false;
+    bool m_shownOnce = false;
+    QString m_navigationUrl;
+    QString m_pageTitle;
+    QString m_outputSubfolder;
+    QString m_screenshotFile;
+    bool m_screenshotTaken = false;
+    QTimer *m_screenshotTimer = nullptr;
+};
+
+} // namespace orvix

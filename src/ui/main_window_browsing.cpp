@@ -1,0 +1,279 @@
+// The main window's browsing flow: navigation start, new page content, the parser's window
+// steps, and what the top bar and the picture panel ask of the window.
+
+#include "main_window.h"
+
+#include "page_type_area.h"
+
+#include "app/program_context.h"
+#include "foundation/alerts.h"
+#include "foundation/command_line.h"
+#include "foundation/desktop.h"
+#include "foundation/paths.h"
+#include "foundation/text.h"
+#include "library/picture_db.h"
+#include "pages/site.h"
+#include "queue/queue_state.h"
+#include "ui/browser/web_browser_k.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace orvix {
+
+namespace {
+
+bool anyLineContains(TThreadStringList &list, const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    TThreadStringList::Locker lock(list);
+    for (const QString &line : lock.list())
+        if (line.contains(text))
+            return true;
+    return false;
+}
+
+constexpr int kScreenshotSettleMs = 2500;
+
+} // namespace
+
+void TFormMain::wbMainBrowserBeforeNavigate2(const QString &url, bool isMainFrame, bool &cancel)
+{
+    Q_UNUSED(isMainFrame);
+    if (url == QLatin1String("about:blank") || !url.contains(SiteName(), Qt::CaseInsensitive)
+        || url.contains(QLatin1String("search_sidebar")))
+        return;
+    DebugMsg(QStringLiteral("navigating to -> ") + url);
+    m_navigationUrl = url;
+    if (m_topBar->labelWorking()->isVisible()) {
+        cancel = true;
+        InfoBox(QStringLiteral("label_working.Visible = true"));
+        return;
+    }
+    ResetPageArea();
+}
+
+void TFormMain::ResetPageArea()
+{
+    m_documentParsed = false;
+    picturePanel()->ResetPicture();
+    m_pageTitle.clear();
+    m_topBar->setStatusLight(m_shownOnce ? TStatusLight::Red : TStatusLight::Hidden);
+    // The web panel, once part of the window, closes here when it shows another page.
+    m_pageType->HideSaveMultiple();
+}
+
+void TFormMain::wbMainBrowserNewHTML()
+{
+    const QString last = m_browser->Get_LastUrl();
+    if (m_topBar->edURL()->text() != last)
+        m_topBar->edURL()->setText(last);
+    const QString source = m_browser->GetBrowserHtml2();
+    const QString serialisation = m_browser->GetBrowserHtml_Inner();
+    if (!m_newHtml.ShouldParse(last, m_topBar->edURL()->text(), source, serialisation))
+        return;
+    ParseHTMLSourceGui();
+    m_documentParsed = true;
+    m_topBar->setStatusLight(TStatusLight::Blue);
+    if (!m_screenshotFile.isEmpty())
+        takeScreenshotSoon();
+}
+
+void TFormMain::ParseHTMLSourceGui()
+{
+    m_parser.ParseHTMLSourceGui();
+    DebugMsg(QStringLiteral("page read: ") + m_browser->Get_LastUrl());
+}
+
+void TFormMain::takeScreenshotSoon()
+{
+    // Each new parse restarts the wait, so the picture shows the page once it settled.
+    if (!m_screenshotTimer) {
+        m_screenshotTimer = new QTimer(this);
+        m_screenshotTimer->setSingleShot(true);
+        connect(m_screenshotTimer, &QTimer::timeout, this, [this] {
+            if (m_screenshotTaken || !m_documentParsed)
+                return;
+            m_screenshotTaken = true;
+            const bool saved = grab().save(m_screenshotFile, "PNG");
+            TellWithoutWindow((saved ? QStringLiteral("screenshot saved: ") : QStringLiteral("screenshot failed: "))
+                              + m_screenshotFile);
+            close();
+        });
+    }
+    m_screenshotTimer->start(kScreenshotSettleMs);
+}
+
+// --- IPageWindow --------------------------------------------------------------------------
+
+QString TFormMain::pageSource() { return m_browser->GetBrowserHtml2(); }
+QString TFormMain::documentSerialisation() { return m_browser->GetBrowserHtml_Inner(); }
+QString TFormMain::lastUrl() { return m_browser->Get_LastUrl(); }
+QString TFormMain::addressText() { return m_topBar->edURL()->text(); }
+QString TFormMain::currentUrl() { return m_browser->LocationURL(); }
+
+void TFormMain::showWorking()
+{
+    m_topBar->labelWorking()->show();
+    m_topBar->labelWorking()->repaint();
+}
+
+void TFormMain::showPicture(const TImageData &picture)
+{
+    picturePanel()->ShowPicture(picture);
+}
+
+bool TFormMain::thumbnailsShown()
+{
+    return m_pageType->SaveMultipleShown();
+}
+
+QString TFormMain::shownImageId()
+{
+    return picturePanel()->shownImageId();
+}
+
+void TFormMain::showPagePanel(TPagePanel panel)
+{
+    m_topBar->labelWorking()->hide();
+    m_pageType->ShowPagePanel(panel);
+}
+
+void TFormMain::forgetThumbnailsPage()
+{
+    m_pageType->HideSaveMultiple();
+    m_pageType->bSaveMultiple()->setToolTip(QString());
+}
+
+void TFormMain::showThumbnailsPage(const TPagingView &paging)
+{
+    Q_UNUSED(paging); // the web panel's paginator
+    m_pageType->setCurrentIndex(TPageTypeArea::Ts4);
+    bSaveMultipleClick(false);
+}
+
+void TFormMain::showEntries(const TWebFrameEntryList &entries)
+{
+    // The web panel makes one frame per entry; until it is part of the window the button
+    // tells how many pictures the page holds.
+    m_pageType->bSaveMultiple()->setToolTip(QString::number(entries.Count())
+                                            + QStringLiteral(" pictures on this page"));
+    DebugMsg(QStringLiteral("thumbnails found: ") + QString::number(entries.Count()));
+}
+
+void TFormMain::bSaveMultipleClick(bool fromButton)
+{
+    ensuredPicturesFolder();
+    if (!fromButton) {
+        const QString address = m_topBar->edURL()->text();
+        for (const QString &line : m_controls->lines(QStringLiteral("edMinimizedWebPanelUrls"))) {
+            const QString url = line.trimmed();
+            if (!url.isEmpty() && address.contains(url)) {
+                m_pageType->ShowSaveMultiple(); // the web panel stays closed
+                return;
+            }
+        }
+    }
+    // Without the web panel the button stays as the page's way to it.
+    m_pageType->ShowSaveMultiple();
+    m_pageType->bSaveMultiple()->setEnabled(false);
+}
+
+// --- ITopBarHost --------------------------------------------------------------------------
+
+void TFormMain::navigate(const QString &url)
+{
+    m_browser->Navigate(url);
+}
+
+void TFormMain::goBack()
+{
+    m_browser->GoBack();
+}
+
+void TFormMain::goForward()
+{
+    m_browser->GoForward();
+}
+
+void TFormMain::forgetParsedPage()
+{
+    m_newHtml.ForgetLastHtml();
+}
+
+void TFormMain::openInNewInstance(const QString &url)
+{
+    m_context->SessionSettings().SaveProjectX();
+    QString arguments = QStringLiteral("\"/url=") + url + QStringLiteral("\" nomutex");
+    // The new copy must read the same site and the same settings folder.
+    for (const char *name : {"site", "settings"}) {
+        const QString value = GetSwitchValue(QLatin1String(name));
+        if (!value.isEmpty())
+            arguments += QStringLiteral(" \"") + QLatin1String(name) + QLatin1Char('=') + value + QLatin1Char('"');
+    }
+    ShellOpen(QCoreApplication::applicationFilePath(), arguments);
+}
+
+void TFormMain::searchLibrary(const QString &term)
+{
+    Q_UNUSED(term);
+    ShowAlert(QStringLiteral("The library search is not available in this version."));
+}
+
+// --- IPicturePanelHost --------------------------------------------------------------------
+
+QString TFormMain::ensuredPicturesFolder()
+{
+    const QString folder = m_context->EnsurePicturesFolder(m_controls->text(QStringLiteral("edOutputPath")));
+    m_controls->setText(QStringLiteral("edOutputPath"), folder);
+    return folder;
+}
+
+QString TFormMain::findLocalFileByKey(const QString &key)
+{
+    return m_context->pictures().FindLocalFileByKey(key);
+}
+
+bool TFormMain::mediaQueueContains(const QString &text)
+{
+    return anyLineContains(m_context->queues().MediaQueue, text);
+}
+
+bool TFormMain::pageQueueContains(const QString &text)
+{
+    return anyLineContains(m_context->queues().PageQueue, text);
+}
+
+void TFormMain::queuePage(const QString &url, const QString &line)
+{
+    m_context->queues().QueuePage(url, line, -1);
+}
+
+void TFormMain::showQueueAnalyzing()
+{
+    // The queue status panel ("analyzing image..") comes with the queue view.
+    statusBar()->showMessage(QStringLiteral("analyzing image.."), 2000);
+    statusBar()->repaint();
+}
+
+void TFormMain::focusBrowser()
+{
+    m_browser->SetFocusToDocument();
+}
+
+void TFormMain::subfolderChanged(const QString &text)
+{
+    m_outputSubfolder = text;
+}
+
+void TFormMain::AddToListViewQueue(const QString &caption, const QString &queueLine)
+{
+    // The queue view lists the rows once it is part of the window; the line is queued already.
+    DebugMsg(QStringLiteral("queued: ") + caption + QStringLiteral(" | ") + queueLine);
+}
+
+} // namespace orvix

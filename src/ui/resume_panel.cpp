@@ -1,0 +1,88 @@
+#include "resume_panel.h"
+
+#include "foundation/dialogs.h"
+#include "foundation/text.h"
+#include "queue/incomplete_session.h"
+#include "queue/queue_state.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace orvix {
+
+TResumePanel::TResumePanel(QWidget *parent) : TCaptionPanel(QStringLiteral("Queue Manager"), parent)
+{
+    setObjectName(QStringLiteral("panelQueueMessage2"));
+    m_staticText2 = new QLabel(this);
+    m_staticText2->setObjectName(QStringLiteral("StaticText2"));
+    QFont bold = m_staticText2->font();
+    bold.setBold(true);
+    m_staticText2->setFont(bold);
+    m_lbResumeSession = new QListWidget(this);
+    m_lbResumeSession->setObjectName(QStringLiteral("lbResumeSession"));
+    connect(m_lbResumeSession, &QListWidget::itemDoubleClicked, this, &TResumePanel::lbResumeSessionDblClick);
+
+    auto *resume = new QPushButton(QStringLiteral("Resume"), this);
+    resume->setObjectName(QStringLiteral("bSessionResume"));
+    resume->setDefault(true);
+    auto *discard = new QPushButton(QStringLiteral("Discard"), this);
+    discard->setObjectName(QStringLiteral("bSessionDiscard"));
+    connect(resume, &QPushButton::clicked, this, [this] { bSessionResumeOrDiscardClick(true); });
+    connect(discard, &QPushButton::clicked, this, [this] { bSessionResumeOrDiscardClick(false); });
+    connect(this, &TCaptionPanel::closeClicked, this, &TResumePanel::panelQueueMessage2ButtonClick);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(resume);
+    buttons->addWidget(discard);
+    contentLayout()->addWidget(m_staticText2);
+    contentLayout()->addWidget(m_lbResumeSession, 1);
+    contentLayout()->addLayout(buttons);
+    resize(560, 260);
+    hide();
+}
+
+void TResumePanel::Offer(std::unique_ptr<FoundSession> session, QueueState &queues,
+                         std::function<void(const QString &)> openUrl)
+{
+    m_session = std::move(session);
+    m_queues = &queues;
+    m_openUrl = std::move(openUrl);
+    m_staticText2->setText(QStringLiteral("Incomplete session found: ") + m_session->name());
+    m_lbResumeSession->clear();
+    m_lbResumeSession->addItems(m_session->entries());
+    CenterInParent();
+    ShowInFront();
+}
+
+void TResumePanel::bSessionResumeOrDiscardClick(bool resume)
+{
+    if (m_session) {
+        if (resume)
+            m_session->Resume(*m_queues);
+        else
+            m_session->Discard(m_queues->itemFiles());
+        m_session.reset();
+    }
+    hide();
+}
+
+void TResumePanel::panelQueueMessage2ButtonClick()
+{
+    if (ConfirmOkCancel(this, QStringLiteral("Discard incomplete session?"), QString()))
+        return;
+    bSessionResumeOrDiscardClick(false);
+}
+
+void TResumePanel::lbResumeSessionDblClick()
+{
+    QListWidgetItem *item = m_lbResumeSession->currentItem();
+    if (!item || !item->text().contains(QLatin1String("http")) || !m_openUrl)
+        return;
+    m_openUrl(item->text().section(QLatin1Char('|'), 0, 0));
+}
+
+} // namespace orvix

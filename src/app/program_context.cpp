@@ -19,16 +19,6 @@
 
 namespace orvix {
 
-bool PictureDbRecords::IsAlreadyDownloaded(const QString &pageUrl)
-{
-    return m_db.IsAlreadyDownloaded(pageUrl);
-}
-
-void PictureDbRecords::RecordQueuedPicture(const TImageData &imageData)
-{
-    m_db.RecordQueuedPicture(imageData);
-}
-
 StartSwitches StartSwitches::FromCommandLine()
 {
     StartSwitches s;

@@ -23,18 +23,6 @@ class IQueueView;
 class PictureDatabase;
 class QueueState;
 
-// The picture database as the queues see it.
-class PictureDbRecords : public IPictureRecords
-{
-public:
-    explicit PictureDbRecords(PictureDatabase &db) : m_db(db) {}
-    bool IsAlreadyDownloaded(const QString &pageUrl) override;
-    void RecordQueuedPicture(const TImageData &imageData) override;
-
-private:
-    PictureDatabase &m_db;
-};
-
 enum class StartOutcome { Continue, EndProcess };
 
 // What the command line asks of this run.

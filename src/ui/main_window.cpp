@@ -23,6 +23,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTabBar>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
@@ -253,10 +256,13 @@ void TFormMain::FormShow()
             m_topBar->bOpenURLClick();
         }
     } else {
-        // First run: the marker is written with the settings, the site's index shows the way.
+        // First run: the marker is written with the settings. A new user gets the site's index
+        // (it leads to the sample set), unless the command line named a page to open.
         m_controls->setChecked(versionMarker, true);
-        m_topBar->edURL()->setText(SiteRoot() + QLatin1Char('/'));
-        m_topBar->bOpenURLClick();
+        if (urlSwitch.isEmpty()) {
+            m_topBar->edURL()->setText(SiteRoot() + QLatin1Char('/'));
+            m_topBar->bOpenURLClick();
+        }
     }
 
     picturePanel()->pcSinglePictureMode()->setFixedHeight(Scale(this, 70));

@@ -4,6 +4,7 @@
 #include "main_window.h"
 
 #include "page_type_area.h"
+#include "window_settings_controls.h"
 
 #include "app/program_context.h"
 #include "foundation/alerts.h"
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace orvix {

@@ -121,7 +121,8 @@ TPicturePanel::TPicturePanel(IPicturePanelHost &host, QWidget *bigPreviewParent,
     m_bSaveImage->setDefault(true);
     connect(m_bSaveImage, &QPushButton::clicked, this, &TPicturePanel::bSaveImageClick);
     auto *saveRow = new QHBoxLayout(tabSheet1);
-    saveRow->setContentsMargins(0, 0, 0, 0);
+    saveRow->setContentsMargins(0, 4, 0, 0);
+    saveRow->setAlignment(Qt::AlignTop);
     saveRow->addWidget(m_cbImageSizeToSave);
     saveRow->addWidget(new QLabel(QStringLiteral("Subfolder:"), tabSheet1));
     saveRow->addWidget(m_edOutputPathInner, 1);

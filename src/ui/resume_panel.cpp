@@ -45,6 +45,8 @@ TResumePanel::TResumePanel(QWidget *parent) : TCaptionPanel(QStringLiteral("Queu
     hide();
 }
 
+TResumePanel::~TResumePanel() = default;
+
 void TResumePanel::Offer(std::unique_ptr<FoundSession> session, QueueState &queues,
                          std::function<void(const QString &)> openUrl)
 {

@@ -21,7 +21,8 @@ class TResumePanel : public TCaptionPanel
 {
     Q_OBJECT
 public:
-    TResumePanel(QWidget *parent);
+    explicit TResumePanel(QWidget *parent);
+    ~TResumePanel() override;
 
     // Shows the session's lines, centred in the window and in front. openUrl opens a line's
     // address in the browser (double click).

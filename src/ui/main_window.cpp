@@ -313,6 +313,7 @@ void TFormMain::ApplicationEvents1Activate()
 
 void TFormMain::WakeUp(const QString &url)
 {
+    DebugMsg(QStringLiteral("woken by another start: ") + url);
     ForceForeground(this);
     if (!url.isEmpty()) {
         m_topBar->edURL()->setText(url);

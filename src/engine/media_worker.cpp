@@ -1,0 +1,274 @@
+#include "engine/media_worker.h"
+
+#include "engine/ie_http.h"
+#include "engine/picture_file.h"
+#include "engine/worker_host.h"
+#include "foundation/dialogs.h"
+#include "foundation/errors.h"
+#include "foundation/files.h"
+#include "foundation/formats.h"
+#include "foundation/log.h"
+#include "foundation/paths.h"
+#include "foundation/text.h"
+#include "queue/control_flags.h"
+#include "queue/queue_line.h"
+#include "queue/queue_state.h"
+
+#include <QStorageInfo>
+
+namespace orvix {
+
+namespace {
+
+constexpr int kFetchAttempts = 5;
+
+// The server said how long the body is (without it the size check can tell nothing).
+bool lengthAnnounced(const TIEHttp &http)
+{
+    return !http.GetResponseHeaderValue(QStringLiteral("Content-Length")).isEmpty()
+           || !http.GetResponseHeaderValue(QStringLiteral("Custom-Content-Length")).isEmpty();
+}
+
+} // namespace
+
+qint64 FreeDiskSpace(const QString &folder)
+{
+    // The volume of the folder, or of its nearest existing parent while it is not made yet.
+    const QString root = DriveRoot(folder);
+    if (root.isEmpty())
+        return -1;
+    const QStorageInfo storage(root);
+    if (!storage.isValid() || !storage.isReady())
+        return -1;
+    return storage.bytesAvailable();
+}
+
+TThreadDownloadMediaItems::TThreadDownloadMediaItems(QueueState &queues, IWorkerHost &host,
+                                                     MediaWorkerOptions options)
+    : TWorkerThread(options.timing), m_queues(queues), m_host(host), m_options(std::move(options))
+{
+    if (!m_options.freeSpace)
+        m_options.freeSpace = FreeDiskSpace;
+}
+
+TThreadDownloadMediaItems::~TThreadDownloadMediaItems()
+{
+    WaitFor();
+}
+
+void TThreadDownloadMediaItems::Execute()
+{
+    TIEHttp http;
+    http.UnzipMethod = u'G';
+    http.setBlockingMode(true);
+    http.setTimeout(m_timing.httpTimeoutSeconds);
+    http.OnPacketRead = [this](TIEHttp &sender) { progress(sender); };
+    // A stalled server raises no packet events; cancel must still reach the download.
+    http.setTimerIntervalSeconds(1);
+    http.OnTimer = [](TIEHttp &sender) {
+        if (CancelMediaQueue || CancelPageQueue)
+            sender.StopRequest();
+    };
+    ie1 = &http;
+
+    while (!AppClosing) {
+        try {
+            ServeCancelAndPause(m_queues.MediaQueue, CancelMediaQueue, m_host);
+            if (AppClosing)
+                break;
+
+            if (m_queues.MediaQueue.Count() == 0) {
+                // The page worker may still be producing lines.
+                if (m_queues.PageQueue.Count() > 0) {
+                    m_host.ShowDownloading(statusLine());
+                    m_host.ShowDownloadStatus();
+                }
+                if (!Pause(m_timing.pollMs))
+                    break;
+                m_host.Heartbeat();
+                continue;
+            }
+
+            const QString outputFolder = m_host.OutputFolder();
+            if (!outputFolder.isEmpty()) {
+                const qint64 free = m_options.freeSpace(outputFolder);
+                if (free >= 0 && free < kMinFreeDiskBytes) {
+                    m_host.NotEnoughDiskSpace();
+                    Pause(m_timing.diskWaitMs);
+                    continue;
+                }
+            }
+
+            m_host.ShowDownloadStatus();
+            const QString line = FirstQueueLine(m_queues.MediaQueue);
+            if (!line.isNull())
+                serveLine(line);
+
+            if (m_queues.PageQueue.Count() == 0 && m_queues.MediaQueue.Count() == 0)
+                m_host.QueueFinished();
+            m_host.ShowDownloading(statusLine());
+            m_host.ShowDownloadStatus();
+        } catch (const std::exception &e) {
+            // Nothing may end the worker: the line at the front is tried again after a pause.
+            LogMessage(QStringLiteral("media queue: ") + exceptionMessage(e));
+            Pause(m_timing.failurePauseMs);
+        }
+    }
+    ie1 = nullptr;
+}
+
+void TThreadDownloadMediaItems::serveLine(const QString &line)
+{
+    const QStringList fields = TextSplit(line, u"|", true);
+    if (fields.size() != kQueueLineFields) {
+        LogMessage(QStringLiteral("Could not download ") + fields.value(0) + QStringLiteral(". length <> 5"));
+        Pause(m_timing.failurePauseMs);
+        if (RemoveFirstIfStill(m_queues.MediaQueue, line) && fields.size() >= 4)
+            m_queues.DeleteQueueItemFile(QueueKind::Media, fields[3]);
+        return;
+    }
+    const MediaLine media{fields[0], fields[1], fields[2], fields[3], fields[4]};
+    if (downloadPicture(media) != Result::Failed) {
+        m_failedPasses = 0;
+        // Taken away meanwhile (remove or cancel), its item file went with it.
+        if (RemoveFirstIfStill(m_queues.MediaQueue, line))
+            m_queues.DeleteQueueItemFile(QueueKind::Media, media.pageUrl);
+        return;
+    }
+    LogMessage(QStringLiteral("Could not download ") + media.fileBase);
+    Pause(m_timing.failurePauseMs);
+    countFailure(line, media);
+}
+
+void TThreadDownloadMediaItems::countFailure(const QString &line, const MediaLine &media)
+{
+    if (m_options.maxFailedPasses <= 0)
+        return;
+    if (!(m_failingLine.isSharedWith(line) && m_failingLine == line)) {
+        m_failingLine = line;
+        m_failedPasses = 0;
+    }
+    if (++m_failedPasses < m_options.maxFailedPasses)
+        return;
+    // Its item file stays, so the line comes back when the session is resumed.
+    if (RemoveFirstIfStill(m_queues.MediaQueue, line))
+        LogMessage(QStringLiteral("Gave up on ") + media.downloadUrl + QStringLiteral(" after ")
+                   + QString::number(m_failedPasses) + QStringLiteral(" failed attempts"));
+    m_failingLine.clear();
+    m_failedPasses = 0;
+}
+
+TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadPicture(const MediaLine &media)
+{
+    _imageUrl = media.downloadUrl;
+    m_host.SetListViewQueueStatus(media.downloadUrl, QString::fromUtf16(kRowWorking));
+    Result result = Result::Failed;
+    try {
+        const QString folder = PictureFolder(media.targetFolder.isEmpty() ? m_host.DefaultTargetFolder()
+                                                                          : media.targetFolder);
+        QString savedAs;
+        result = downloadInto(media, folder, PictureFileStem(media.fileBase), savedAs);
+        if (result == Result::Saved) {
+            try {
+                m_host.PublishImage(savedAs, media.downloadUrl);
+            } catch (const std::exception &) {
+                // The picture is saved; showing it is not worth a retry.
+            }
+        }
+    } catch (const std::exception &e) {
+        LogMessage(QStringLiteral("Could not download ") + media.downloadUrl + QStringLiteral(", error: ")
+                   + exceptionMessage(e));
+        result = Result::Failed;
+    }
+    // A saved picture's row was set to "done" by PublishImage.
+    if (result == Result::Canceled)
+        m_host.SetListViewQueueStatus(media.downloadUrl, QString::fromUtf16(kRowCanceled));
+    else if (result == Result::Failed)
+        m_host.SetListViewQueueStatus(media.downloadUrl, QString::fromUtf16(kRowFailed));
+    return result;
+}
+
+TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadInto(const MediaLine &media,
+                                                                          const QString &folder,
+                                                                          const QString &stem, QString &savedAs)
+{
+    QByteArray body;
+    if (!m_options.fakeDownloadSample.isEmpty()) {
+        if (!FileExists(m_options.fakeDownloadSample)) {
+            InfoBox(QStringLiteral("The sample picture for fake_download is missing: ") + m_options.fakeDownloadSample);
+            return Result::Failed;
+        }
+        body = ReadFileBytes(m_options.fakeDownloadSample);
+    } else {
+        const bool fetched = fetch(media.downloadUrl, body);
+        if (fetched && ie1->Canceled())
+            return Result::Canceled;
+        if (!fetched || body.isEmpty())
+            return Result::Failed;
+        // Checked before anything is written, so a cut-off body never becomes a picture file.
+        // The bytes received are compared, not the body after any decompression.
+        if (ie1->ContentSize() > 0 && lengthAnnounced(*ie1) && ie1->ContentSize() != ie1->BytesReadTotal()) {
+            LogMessage(QStringLiteral("ie1.ContentSize <> ie1.ResultMs.Size"));
+            return Result::Failed;
+        }
+    }
+
+    const PictureNamer namer(folder, stem, PictureExtension(media.downloadUrl));
+    if (namer.isTrimmed())
+        LogMessage(QStringLiteral("msg: trimming long filename: ") + namer.untrimmedName());
+    if (!m_foldersChecked.contains(folder)) {
+        RemoveStaleTemporaryFiles(folder);
+        m_foldersChecked.insert(folder);
+    }
+    try {
+        savedAs = SaveNewPictureFile(namer, folder, body);
+    } catch (const std::exception &e) {
+        LogMessage(QStringLiteral("could not save \"") + namer.candidate(0) + QStringLiteral("\", error: ")
+                   + exceptionMessage(e));
+        return Result::Failed;
+    }
+    return Result::Saved;
+}
+
+bool TThreadDownloadMediaItems::fetch(const QString &url, QByteArray &body)
+{
+    bool fetched = false;
+    for (int attempt = 1; attempt <= kFetchAttempts && !fetched; ++attempt) {
+        try {
+            ie1->ExecuteUrl(url);
+            fetched = true;
+        } catch (const std::exception &e) {
+            LogMessage(QStringLiteral("connection reset: url: ") + ie1->URL() + QStringLiteral(", error: ")
+                       + exceptionMessage(e));
+        }
+    }
+    _currentImagePerc = 100;
+    _currentImageStatus.clear();
+    if (fetched)
+        body = ie1->ResultMs();
+    return fetched;
+}
+
+void TThreadDownloadMediaItems::progress(TIEHttp &http)
+{
+    _currentImagePerc = float(http.GetProgressPercentage());
+    _currentImageStatus = FormatKB(http.BytesReadTotal()) + QStringLiteral(" of ") + FormatKB(http.ContentSize())
+                          + QStringLiteral(" (") + QString::number(int(_currentImagePerc)) + QStringLiteral("%)");
+    m_host.ShowDownloading(statusLine());
+    if (CancelMediaQueue || CancelPageQueue)
+        http.StopRequest();
+}
+
+QString TThreadDownloadMediaItems::statusLine() const
+{
+    QString text = _currentImageStatus;
+    const int pictures = m_queues.MediaQueue.Count();
+    if (pictures > 1)
+        text += QStringLiteral(" (") + QString::number(pictures) + QStringLiteral(" images left)");
+    const int pages = m_queues.PageQueue.Count();
+    if (pages > 1)
+        text += QStringLiteral(" (+") + QString::number(pages) + QStringLiteral(" pending pages)");
+    return (QueuePaused ? QStringLiteral("-PAUSED-: ") : QStringLiteral("Downloading: ")) + text;
+}
+
+} // namespace orvix

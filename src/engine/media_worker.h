@@ -1,0 +1,77 @@
+#pragma once
+
+// The media worker: serves the media queue. Each line's picture is downloaded whole into
+// memory, checked against the announced size, named from its file base and saved into its
+// target folder under a name no other file has, then handed to the host. A failed picture stays
+// at the front and is tried again after a pause; the queue is held while the pictures folder's
+// volume is nearly full.
+
+#include "engine/worker_thread.h"
+
+#include <QSet>
+#include <QString>
+
+#include <functional>
+
+namespace orvix {
+
+class IWorkerHost;
+class QueueState;
+class TIEHttp;
+struct MediaLine;
+
+inline constexpr qint64 kMinFreeDiskBytes = 20971520; // 20 MiB
+
+struct MediaWorkerOptions
+{
+    WorkerTiming timing;
+    // Debugging aid: instead of downloading, copy this sample picture (the "fake_download"
+    // switch). Empty: download.
+    QString fakeDownloadSample;
+    // Failed passes after which a line leaves the queue with its item file kept, for resume;
+    // 0: it is tried until it succeeds, is removed or the queue is canceled.
+    int maxFailedPasses = 0;
+    // Free bytes on the volume of a folder, -1 when it cannot be found out (the queue then
+    // goes on).
+    std::function<qint64(const QString &folder)> freeSpace;
+};
+
+// Free bytes on the volume that holds folder (or would hold it), -1 when unknown.
+qint64 FreeDiskSpace(const QString &folder);
+
+class TThreadDownloadMediaItems : public TWorkerThread
+{
+public:
+    // queues and host must outlive the worker.
+    TThreadDownloadMediaItems(QueueState &queues, IWorkerHost &host, MediaWorkerOptions options = {});
+    ~TThreadDownloadMediaItems() override;
+
+protected:
+    void Execute() override;
+
+private:
+    enum class Result { Saved, Canceled, Failed };
+
+    void serveLine(const QString &line);
+    Result downloadPicture(const MediaLine &media);
+    Result downloadInto(const MediaLine &media, const QString &folder, const QString &stem, QString &savedAs);
+    bool fetch(const QString &url, QByteArray &body);
+    void progress(TIEHttp &http);
+    QString statusLine() const;
+    void countFailure(const QString &line, const MediaLine &media);
+
+    QueueState &m_queues;
+    IWorkerHost &m_host;
+    MediaWorkerOptions m_options;
+    TIEHttp *ie1 = nullptr; // lives on the worker's stack while Execute runs
+
+    QString _imageUrl;
+    float _currentImagePerc = 0;
+    QString _currentImageStatus;
+
+    QString m_failingLine; // the line the failure count belongs to
+    int m_failedPasses = 0;
+    QSet<QString> m_foldersChecked; // folders already cleared of stale temporary files
+};
+
+} // namespace orvix

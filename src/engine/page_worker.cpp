@@ -1,0 +1,297 @@
+#include "engine/page_worker.h"
+
+#include "engine/ie_http.h"
+#include "engine/largest_size.h"
+#include "engine/listing_drop.h"
+#include "engine/picture_file.h"
+#include "engine/worker_host.h"
+#include "foundation/errors.h"
+#include "foundation/log.h"
+#include "foundation/text.h"
+#include "pages/parse_reports.h"
+#include "queue/control_flags.h"
+#include "queue/queue_line.h"
+#include "queue/queue_state.h"
+
+#include <chrono>
+#include <thread>
+
+namespace orvix {
+
+namespace {
+
+constexpr int kFetchAttempts = 5;
+
+QString failedUrlText(const QString &url)
+{
+    return QStringLiteral("URL failed (M): ") + url;
+}
+
+} // namespace
+
+TThreadDownloadPageItems::TThreadDownloadPageItems(QueueState &queues, IWorkerHost &host, WorkerTiming timing)
+    : TWorkerThread(timing), m_queues(queues), m_host(host)
+{
+}
+
+TThreadDownloadPageItems::~TThreadDownloadPageItems()
+{
+    WaitFor();
+}
+
+void TThreadDownloadPageItems::Execute()
+{
+    TIEHttp http;
+    http.UnzipMethod = u'G';
+    http.setTimeout(m_timing.httpTimeoutSeconds);
+    m_http = &http;
+    TLogParseReports reports;
+    m_context.Reports = &reports;
+
+    while (!AppClosing) {
+        Pause(m_timing.pollMs);
+        try {
+            ServeCancelAndPause(m_queues.PageQueue, CancelPageQueue, m_host);
+            if (AppClosing)
+                break;
+            if (CancelPageQueue || m_queues.PageQueue.Count() == 0)
+                continue;
+        } catch (const std::exception &e) {
+            LogMessage(QStringLiteral("page queue: ") + exceptionMessage(e));
+            continue;
+        }
+
+        const QString line = FirstQueueLine(m_queues.PageQueue);
+        if (line.isNull())
+            continue;
+        try {
+            processLine(line);
+        } catch (const std::exception &e) {
+            // A parser, the picture's queuing or a file may raise; the line fails like one
+            // whose page could not be read, and the queue goes on.
+            const QString url = TextTrim(FirstLineField(line));
+            const QString text = failedUrlText(url) + QStringLiteral(", error=") + exceptionMessage(e);
+            try {
+                failLine(line, url, text, text);
+            } catch (const std::exception &again) {
+                LogMessage(QStringLiteral("page queue: ") + exceptionMessage(again));
+            }
+        }
+    }
+    m_context.Reports = nullptr;
+    m_http = nullptr;
+}
+
+void TThreadDownloadPageItems::processLine(const QString &line)
+{
+    const std::optional<PageLine> parsed = ParsePageLine(line);
+    if (!parsed) {
+        RemoveFirstIfStill(m_queues.PageQueue, line);
+        LogMessage(QStringLiteral("line: length <> 5"));
+        return;
+    }
+    const PageLine &page = *parsed;
+    setStatus(page.url, kRowWorking);
+
+    QString text;
+    QString lastError;
+    if (fetchPage(page, text, lastError) == Fetch::Abandoned)
+        return; // closing: the line stays queued, its item file with it
+    if (CancelPageQueue) {
+        setStatus(page.url, kRowCanceled);
+        return;
+    }
+    if (text.isEmpty()) {
+        const QString message = failedUrlText(page.url) + QStringLiteral(", error=") + lastError;
+        failLine(line, page.url, message, message);
+        return;
+    }
+    m_context.WorkerPageText = text;
+    if (handlePrivatePicture(line, page.url, text))
+        return;
+    if (page.isThumbnailsPage())
+        thumbnailsPage(line, page);
+    else
+        picturePage(line, page);
+}
+
+TThreadDownloadPageItems::Fetch TThreadDownloadPageItems::fetchPage(const PageLine &page, QString &text,
+                                                                    QString &lastError)
+{
+    for (int attempt = 1; attempt <= kFetchAttempts; ++attempt) {
+        if (page.isThumbnailsPage()) {
+            if (hiddenBrowserFetch(page.url, text) == Fetch::Abandoned)
+                return Fetch::Abandoned;
+            // A page that never shows its end within the attempts is read as it stands.
+            if (TextContainsNoCase(text, u"/body"))
+                return Fetch::Done;
+            continue;
+        }
+        try {
+            m_http->ExecuteUrl(page.url);
+            text = m_http->ResultText();
+            return Fetch::Done;
+        } catch (const std::exception &e) {
+            text.clear();
+            lastError = exceptionMessage(e);
+            LogMessage(lastError);
+            if (AppClosing)
+                return Fetch::Abandoned;
+        }
+    }
+    return Fetch::Done;
+}
+
+TThreadDownloadPageItems::Fetch TThreadDownloadPageItems::hiddenBrowserFetch(const QString &url, QString &text)
+{
+    using namespace std::chrono;
+    synchNavigate3url = url;
+    m_host.Navigate3(synchNavigate3url);
+    // The listing builds its thumbnails by script: it is given this long before it is read.
+    const auto end = steady_clock::now() + milliseconds(m_timing.browserWaitMs);
+    for (auto now = steady_clock::now(); now < end; now = steady_clock::now()) {
+        if (AppClosing)
+            return Fetch::Abandoned;
+        std::this_thread::sleep_for(std::min(duration_cast<milliseconds>(end - now),
+                                             milliseconds(qMax(m_timing.browserCheckMs, 1))));
+    }
+    if (AppClosing)
+        return Fetch::Abandoned;
+    synchNavigate3result = m_host.ReadHiddenBrowser();
+    text = synchNavigate3result;
+    return Fetch::Done;
+}
+
+bool TThreadDownloadPageItems::handlePrivatePicture(const QString &line, const QString &url, const QString &text)
+{
+    if (!TextContains(text, u"class=\"confirmation_button\"")) {
+        // The user approved the picture in the browser: the page shows it now.
+        if (PrivatePanelShown)
+            m_host.HidePrivatePanel();
+        return false;
+    }
+    if (!PrivatePanelShown) {
+        SkipPrivatePicture = false;
+        m_host.SetPrivatePanel(url);
+    } else if (SkipPrivatePicture) {
+        // The row keeps its status; the line will not come back on resume.
+        if (RemoveFirstIfStill(m_queues.PageQueue, line))
+            m_queues.DeleteQueueItemFile(QueueKind::Page, line);
+        m_host.HidePrivatePanel();
+    }
+    // Otherwise the same page is fetched again next pass, until it is approved or skipped.
+    return true;
+}
+
+void TThreadDownloadPageItems::picturePage(const QString &line, const PageLine &page)
+{
+    TImageData &data = m_context.WorkerImageData;
+    data.ImageId.clear();
+    data.ImageSecretID.clear();
+    data.PageUrl = page.url;
+    ParseWorkerPicturePage(m_context);
+    if (data.ImageId.isEmpty() || data.ImageSecretID.isEmpty()) {
+        failLine(line, page.url, QStringLiteral("Could not read image for url: ") + page.url, failedUrlText(page.url));
+        return;
+    }
+    const TImageData picture = data;
+    {
+        const QueueTempEntry inProgress(m_queues, picture.PageUrl);
+        queuePicture(picture, page);
+    }
+    finishLine(line, page.url);
+}
+
+void TThreadDownloadPageItems::queuePicture(const TImageData &picture, const PageLine &page)
+{
+    // Only the current page layout leads to the sizes page; for others nothing is queued and
+    // the line still counts as done.
+    if (picture.PageVersion != 2)
+        return;
+    if (alreadyQueuedOrSaved(picture, page))
+        return;
+    const QString downloadUrl = ResolveLargestSizeUrl(picture.ImageId, picture.ImageSecretID,
+                                                      SizeLetter(page.sizeIndex()).at(0), picture.PageUrl);
+    if (downloadUrl.isEmpty())
+        return;
+    m_queues.QueuePicture(downloadUrl, picture.ImageId, picture.ImageSecretID, picture.ImageName, QString(),
+                          picture.PageUrl, page.targetFolder, page.tags, m_host);
+}
+
+// A page line that comes back on resume after its picture had been queued (the program ended
+// between queuing the picture and finishing the page line) must not fetch the picture again:
+// its media line is still waiting, or its file was saved meanwhile.
+bool TThreadDownloadPageItems::alreadyQueuedOrSaved(const TImageData &picture, const PageLine &page)
+{
+    {
+        TThreadStringList::Locker lock(m_queues.MediaQueue);
+        for (const QString &queued : std::as_const(lock.list())) {
+            const std::optional<MediaLine> media = ParseMediaLine(queued);
+            if (media && media->pageUrl == picture.PageUrl && media->targetFolder == page.targetFolder) {
+                LogMessage(QStringLiteral("Picture already queued: ") + picture.PageUrl);
+                return true;
+            }
+        }
+    }
+    const QString folder = page.targetFolder.isEmpty() ? m_host.DefaultTargetFolder() : page.targetFolder;
+    if (PictureFileInFolder(PictureFolder(folder), picture.ImageIdX)) {
+        LogMessage(QStringLiteral("Picture already saved: ") + picture.PageUrl);
+        return true;
+    }
+    return false;
+}
+
+void TThreadDownloadPageItems::thumbnailsPage(const QString &line, const PageLine &page)
+{
+    m_context.WorkerPageEntries.clear();
+    ParseWorkerMatrixPage(m_context);
+    if (!m_context.WorkerPageEntries.isEmpty()) {
+        m_host.AddToQ2(m_context.WorkerPageEntries, PictureLineSuffix(page));
+        finishLine(line, page.url);
+        return;
+    }
+    if (!ListingPrefix(page.url).isEmpty()) {
+        dropListing(page.url);
+        return;
+    }
+    failLine(line, page.url, QStringLiteral("No images found in page: ") + page.url, failedUrlText(page.url));
+}
+
+void TThreadDownloadPageItems::dropListing(const QString &url)
+{
+    const QStringList removed = RemoveListingLines(m_queues.PageQueue, ListingPrefix(url));
+    // Files and rows only once the queue's lock is released.
+    for (const QString &pageUrl : removed)
+        m_queues.DeleteQueueItemFile(QueueKind::Page, pageUrl);
+    for (const QString &pageUrl : removed)
+        setStatus(pageUrl, kRowDone);
+}
+
+void TThreadDownloadPageItems::finishLine(const QString &line, const QString &url)
+{
+    setStatus(url, CancelPageQueue ? kRowCanceled : kRowDone);
+    // Taken away meanwhile (remove or cancel), its item file went with it.
+    if (RemoveFirstIfStill(m_queues.PageQueue, line))
+        m_queues.DeleteQueueItemFile(QueueKind::Page, line);
+}
+
+void TThreadDownloadPageItems::failLine(const QString &line, const QString &url, const QString &message,
+                                        const QString &logLine)
+{
+    LogMessage(message);
+    Pause(m_timing.failurePauseMs);
+    try {
+        LogToFile(QStringLiteral("orvix.log"), logLine);
+    } catch (const std::exception &e) {
+        LogMessage(exceptionMessage(e));
+    }
+    RemoveFirstIfStill(m_queues.PageQueue, line);
+    setStatus(url, kRowFailed);
+}
+
+void TThreadDownloadPageItems::setStatus(const QString &url, const char16_t *status)
+{
+    m_host.SetListViewQueueStatus(PageRowCaption(url), QString::fromUtf16(status));
+}
+
+} // namespace orvix

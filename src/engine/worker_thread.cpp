@@ -1,0 +1,76 @@
+#include "engine/worker_thread.h"
+
+#include "engine/worker_host.h"
+#include "foundation/errors.h"
+#include "foundation/log.h"
+#include "foundation/thread_string_list.h"
+#include "queue/control_flags.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace orvix {
+
+std::atomic<bool> PrivatePanelShown{false};
+std::atomic<bool> SkipPrivatePicture{false};
+
+QString PageRowCaption(const QString &url)
+{
+    return QStringLiteral("Q2: ") + url;
+}
+
+TWorkerThread::~TWorkerThread()
+{
+    WaitFor();
+}
+
+void TWorkerThread::Start()
+{
+    if (m_thread.joinable())
+        return;
+    m_running = true;
+    m_thread = std::thread([this] {
+        try {
+            Execute();
+        } catch (const std::exception &e) {
+            // Execute catches per item; this only guards the thread itself.
+            LogMessage(QStringLiteral("worker stopped: ") + exceptionMessage(e));
+        }
+        m_running = false;
+    });
+}
+
+void TWorkerThread::WaitFor()
+{
+    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
+        m_thread.join();
+}
+
+void TWorkerThread::ServeCancelAndPause(TThreadStringList &queue, std::atomic<bool> &cancel, IWorkerHost &host)
+{
+    if (cancel) {
+        queue.Clear();
+        host.ShowDownloadStatus();
+        cancel = false;
+    }
+    while (QueuePaused && !AppClosing && !cancel)
+        Pause(m_timing.pollMs);
+}
+
+bool TWorkerThread::Pause(int ms)
+{
+    using namespace std::chrono;
+    // Slices short enough that closing never waits for a whole pause.
+    constexpr int kSliceMs = 50;
+    const auto end = steady_clock::now() + milliseconds(std::max(ms, 1));
+    for (;;) {
+        if (AppClosing)
+            return false;
+        const auto now = steady_clock::now();
+        if (now >= end)
+            return true;
+        std::this_thread::sleep_for(std::min(duration_cast<milliseconds>(end - now), milliseconds(kSliceMs)));
+    }
+}
+
+} // namespace orvix

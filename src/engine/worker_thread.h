@@ -1,0 +1,58 @@
+#pragma once
+
+// The common frame of the two download workers: a thread running Execute() until AppClosing is
+// set, its pauses (which end early when the program closes), and the product's timing.
+
+#include <QString>
+
+#include <atomic>
+#include <thread>
+
+namespace orvix {
+
+class IWorkerHost;
+class TThreadStringList;
+
+// The product's waits; tests and benchmarks inject shorter ones.
+struct WorkerTiming
+{
+    int pollMs = 1000;          // idle poll of the queues and the flags
+    int failurePauseMs = 5000;  // after a failed item
+    int diskWaitMs = 4000;      // while the pictures folder's volume is full
+    int browserWaitMs = 10000;  // a listing page's time to load and run its scripts
+    int browserCheckMs = 100;   // how often that wait looks at the clock
+    int httpTimeoutSeconds = 90; // inactivity time-out of the workers' requests
+};
+
+class TWorkerThread
+{
+public:
+    explicit TWorkerThread(WorkerTiming timing) : m_timing(timing) {}
+    // The owner sets AppClosing before the worker is destroyed; destruction waits for the loop.
+    virtual ~TWorkerThread();
+    TWorkerThread(const TWorkerThread &) = delete;
+    TWorkerThread &operator=(const TWorkerThread &) = delete;
+
+    void Start();
+    // Waits until Execute() has returned (AppClosing must be set, or the loop never ends).
+    void WaitFor();
+    bool isRunning() const { return m_running; }
+    const WorkerTiming &timing() const { return m_timing; }
+
+protected:
+    virtual void Execute() = 0;
+    // Sleeps ms (at least a moment, so a poll of 0 does not spin); false when AppClosing ended
+    // it early.
+    static bool Pause(int ms);
+    // The start of a pass: a canceled queue is emptied (and the flag cleared), then the worker
+    // idles while the queues are paused, until closing or a cancel.
+    void ServeCancelAndPause(TThreadStringList &queue, std::atomic<bool> &cancel, IWorkerHost &host);
+
+    WorkerTiming m_timing;
+
+private:
+    std::thread m_thread;
+    std::atomic<bool> m_running{false};
+};
+
+} // namespace orvix

@@ -21,11 +21,17 @@ protected:
     {
         BrowserTest::SetUp();
         TCookieJar::instance().clear();
-        QObject::connect(BrowserProfile()->cookieStore(), &QWebEngineCookieStore::cookieAdded,
+        watch = QObject::connect(BrowserProfile()->cookieStore(), &QWebEngineCookieStore::cookieAdded,
                          [this](const QNetworkCookie &c) {
                              if (c.name() == "session")
                                  storeSessions.append(QString::fromLatin1(c.value()));
                          });
+    }
+
+    void TearDown() override
+    {
+        QObject::disconnect(watch);
+        BrowserTest::TearDown();
     }
 
     QStringList jarSessions() const
@@ -50,6 +56,7 @@ protected:
     }
 
     QStringList storeSessions; // session values the browser's store took, in order
+    QMetaObject::Connection watch;
 };
 
 TEST_F(BrowserCookies, SignInInTheBrowserReachesTheHttpClient)

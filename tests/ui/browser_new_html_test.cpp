@@ -100,7 +100,7 @@ TEST_F(BrowserNewHtml, CancelledNavigationLeavesThePageShownAndWatched)
     makeBrowser();
     load(first);
     QObject::connect(browser.get(), &TWebBrowserK::BeforeNavigate2,
-                     [&](const QString &url, bool, bool &cancel) { cancel = url == second; });
+                     [second](const QString &url, bool, bool &cancel) { cancel = url == second; });
     const int logSize = events.log.size();
     browser->Navigate(second);
     ASSERT_TRUE(waitUntil([&] { return events.count(QStringLiteral("BeforeNavigate2 ") + second) > 0; }, 10000));

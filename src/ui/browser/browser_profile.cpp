@@ -44,6 +44,10 @@ QString lockedStorageFolder()
 
 void PrepareBrowserEngine()
 {
+    // The engine shares its drawing context with the windows; this must be said before the
+    // application object exists.
+    if (!QCoreApplication::instance())
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS")) {
@@ -79,6 +83,8 @@ QWebEngineProfile *BrowserProfile()
         profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
     }
     auto *bridge = new CookieBridge(profile->cookieStore(), TCookieJar::instance(), profile);
+    if (!folder.isEmpty())
+        bridge->keepPersistentCookiesIn(folder + QStringLiteral("cookies.txt"));
     bridge->loadAllCookies();
     return profile;
 }

@@ -1,7 +1,10 @@
 #include "ui/browser/cookie_bridge.h"
 
 #include "engine/cookie_jar.h"
+#include "foundation/files.h"
+#include "foundation/text_files.h"
 
+#include <QDateTime>
 #include <QMetaObject>
 #include <QThread>
 #include <QWebEngineCookieStore>
@@ -15,12 +18,22 @@ namespace {
 
 // A cookie as both sides name it: the engine writes a host-only domain without the dot that
 // marks a domain cookie, the jar the same, so the dot is left out of the comparison.
-QByteArray cookieKey(const QNetworkCookie &c)
+QByteArray identityOf(const QNetworkCookie &c)
 {
     QString domain = c.domain();
     if (domain.startsWith(QLatin1Char('.')))
         domain.remove(0, 1);
-    return c.name() + '\n' + domain.toUtf8() + '\n' + c.path().toUtf8() + '\n' + c.value();
+    return c.name() + '\n' + domain.toUtf8() + '\n' + c.path().toUtf8();
+}
+
+QByteArray cookieKey(const QNetworkCookie &c)
+{
+    return identityOf(c) + '\n' + c.value();
+}
+
+bool isExpired(const QNetworkCookie &c)
+{
+    return !c.isSessionCookie() && c.expirationDate() <= QDateTime::currentDateTimeUtc();
 }
 
 QUrl originOf(const QNetworkCookie &c)
@@ -61,6 +74,9 @@ CookieBridge::CookieBridge(QWebEngineCookieStore *store, TCookieJar &jar, QObjec
     m_link->bridge = this;
     connect(m_store, &QWebEngineCookieStore::cookieAdded, this, &CookieBridge::onStoreAdded);
     connect(m_store, &QWebEngineCookieStore::cookieRemoved, this, &CookieBridge::onStoreRemoved);
+    m_saveKept.setSingleShot(true);
+    m_saveKept.setInterval(1000);
+    connect(&m_saveKept, &QTimer::timeout, this, &CookieBridge::saveKept);
     m_listenerId = m_jar.addListener([link = m_link](const QNetworkCookie &cookie, CookieChange change) {
         std::lock_guard guard(link->lock);
         CookieBridge *bridge = link->bridge;
@@ -83,6 +99,8 @@ CookieBridge::CookieBridge(QWebEngineCookieStore *store, TCookieJar &jar, QObjec
 
 CookieBridge::~CookieBridge()
 {
+    if (m_saveKept.isActive())
+        saveKept();
     m_jar.removeListener(m_listenerId);
     std::lock_guard guard(m_link->lock);
     m_link->bridge = nullptr;
@@ -93,8 +111,50 @@ void CookieBridge::loadAllCookies()
     m_store->loadAllCookies();
 }
 
+void CookieBridge::keepPersistentCookiesIn(const QString &file)
+{
+    m_keptFile = file;
+    m_fromStore = true;
+    for (const QString &line : LoadTextList(file)) {
+        for (const QNetworkCookie &cookie : QNetworkCookie::parseCookies(line.toUtf8())) {
+            if (cookie.isSessionCookie() || isExpired(cookie))
+                continue;
+            m_kept.insert(identityOf(cookie), cookie);
+            m_jar.insertCookie(cookie);
+        }
+    }
+    m_fromStore = false;
+}
+
+void CookieBridge::noteKept(const QNetworkCookie &cookie, bool added)
+{
+    if (m_keptFile.isEmpty() || cookie.isSessionCookie())
+        return;
+    if (added && !isExpired(cookie))
+        m_kept.insert(identityOf(cookie), cookie);
+    else
+        m_kept.remove(identityOf(cookie));
+    m_saveKept.start();
+}
+
+void CookieBridge::saveKept()
+{
+    m_saveKept.stop();
+    QByteArray text = "\xEF\xBB\xBF";
+    for (const QNetworkCookie &cookie : std::as_const(m_kept)) {
+        if (!isExpired(cookie))
+            text += cookie.toRawForm(QNetworkCookie::Full) + "\r\n";
+    }
+    try {
+        WriteFileAtomic(m_keptFile, text);
+    } catch (const std::exception &) {
+        // The engine keeps its own copy; this list only speeds up the next start.
+    }
+}
+
 void CookieBridge::onStoreAdded(const QNetworkCookie &cookie)
 {
+    noteKept(cookie, true);
     if (m_sentToStore.remove(cookieKey(cookie)))
         return; // the jar's own cookie coming back
     m_fromStore = true;
@@ -104,9 +164,12 @@ void CookieBridge::onStoreAdded(const QNetworkCookie &cookie)
 
 void CookieBridge::onStoreRemoved(const QNetworkCookie &cookie)
 {
-    // The engine also reports a cookie it replaces. The jar may already hold the newer value
-    // (that is how the replacement came about), and that one must stay.
+    // The engine also reports a cookie it replaces. When the jar's cookie replaced it, the jar
+    // already holds the newer value, and that one must stay.
+    noteKept(cookie, false);
     const QByteArray key = cookieKey(cookie);
+    if (m_sentToStore.contains(key))
+        return;
     for (const QNetworkCookie &held : m_jar.allCookies()) {
         if (cookieKey(held) == key) {
             m_fromStore = true;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QMap>
 #include <QNetworkCookie>
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -30,14 +32,22 @@ public:
     ~CookieBridge() override;
 
     // Asks the browser for every cookie it keeps (persistent ones from earlier runs included);
-    // they arrive as additions and are copied into the jar.
+    // they arrive as additions and are copied into the jar. The engine of this Qt version
+    // answers nothing, hence the list below.
     void loadAllCookies();
+
+    // Keeps the browser's persistent cookies listed in file (rewritten whole, a second after
+    // the last change, and when the bridge ends) and copies the ones listed by the previous
+    // run into the jar now, so the workers' first requests carry them.
+    void keepPersistentCookiesIn(const QString &file);
 
 private:
     void onStoreAdded(const QNetworkCookie &cookie);
     void onStoreRemoved(const QNetworkCookie &cookie);
     void applyJarAdded(const QNetworkCookie &cookie);
     void applyJarRemoved(const QNetworkCookie &cookie);
+    void noteKept(const QNetworkCookie &cookie, bool added);
+    void saveKept();
 
     QWebEngineCookieStore *m_store;
     TCookieJar &m_jar;
@@ -45,6 +55,9 @@ private:
     int m_listenerId = 0;
     bool m_fromStore = false;          // the jar is being changed on the browser's behalf
     QSet<QByteArray> m_sentToStore;    // changes passed to the browser, not yet reported back
+    QString m_keptFile;
+    QMap<QByteArray, QNetworkCookie> m_kept; // the browser's persistent cookies
+    QTimer m_saveKept;
 };
 
 } // namespace orvix

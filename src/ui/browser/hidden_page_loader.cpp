@@ -31,7 +31,13 @@ THiddenPageLoader::THiddenPageLoader(QWebEngineProfile *profile, QObject *parent
     connect(m_page, &QWebEnginePage::loadFinished, this, &THiddenPageLoader::refresh);
 }
 
-THiddenPageLoader::~THiddenPageLoader() = default;
+THiddenPageLoader::~THiddenPageLoader()
+{
+    // The page answers its pending script calls with nothing as it goes; they must find this
+    // object whole and closing.
+    m_closing = true;
+    delete m_page;
+}
 
 void THiddenPageLoader::Navigate3(const QString &url)
 {
@@ -59,6 +65,8 @@ void THiddenPageLoader::refresh()
     m_reading = true;
     const quint64 g = m_generation;
     ReadDocumentSnapshot(m_page, [this, g](const DocumentSnapshot &s) {
+        if (m_closing)
+            return;
         m_reading = false;
         if (!s.valid)
             return;

@@ -48,6 +48,7 @@ private:
     double m_originBefore = 0; // identity of the document shown when the load was asked for
     double m_lastOrigin = 0;
     bool m_reading = false;
+    bool m_closing = false;
 };
 
 } // namespace orvix

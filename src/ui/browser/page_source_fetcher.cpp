@@ -14,6 +14,7 @@ namespace orvix {
 struct PageSourceFetcher::Request
 {
     QUrl url;
+    QString userAgent;
     Done done;
     std::mutex lock;
     TIEHttp *http = nullptr; // set while the request runs, for stopping it
@@ -39,6 +40,8 @@ struct PageSourceFetcher::Request
         TIEHttp client;
         client.UnzipMethod = QLatin1Char('G');
         client.setTimeout(timeoutSeconds);
+        if (!userAgent.isEmpty())
+            client.HttpAgentString = userAgent;
         {
             std::lock_guard guard(lock);
             if (stopped)
@@ -71,6 +74,7 @@ void PageSourceFetcher::fetch(const QUrl &url, Done done)
     cancel();
     auto request = std::make_shared<Request>();
     request->url = url;
+    request->userAgent = m_userAgent;
     request->done = std::move(done);
     m_running = request;
     const int timeout = m_timeoutSeconds;

@@ -33,6 +33,8 @@ public:
     bool busy() const { return m_running != nullptr; }
 
     void setTimeoutSeconds(int seconds) { m_timeoutSeconds = seconds; }
+    // Sent as the client's name, so the site answers as it answered the browser.
+    void setUserAgent(const QString &agent) { m_userAgent = agent; }
 
 private:
     struct Request;
@@ -40,6 +42,7 @@ private:
 
     std::shared_ptr<Request> m_running;
     int m_timeoutSeconds = 30;
+    QString m_userAgent;
 };
 
 } // namespace orvix

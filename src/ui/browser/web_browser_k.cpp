@@ -7,6 +7,7 @@
 #include "ui/browser/page_source_fetcher.h"
 
 #include <QVBoxLayout>
+#include <QWebEngineProfile>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
@@ -39,6 +40,7 @@ TWebBrowserK::TWebBrowserK(QWebEngineProfile *profile, QWidget *parent) : QWidge
     m_page = new TBrowserPage(profile, m_view);
     m_view->setPage(m_page);
     m_fetcher = new PageSourceFetcher(this);
+    m_fetcher->setUserAgent(profile->httpUserAgent());
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
@@ -79,9 +81,12 @@ TWebBrowserK::TWebBrowserK(QWebEngineProfile *profile, QWidget *parent) : QWidge
 
 TWebBrowserK::~TWebBrowserK()
 {
-    // The page's answers must not reach a half-destroyed browser.
+    // A page that goes away answers its pending script calls with nothing, at once. That must
+    // happen now, while this object is whole, and the answers must find it closing.
+    m_closing = true;
     m_page->onNavigationRequest = nullptr;
     disconnect(m_page, nullptr, this, nullptr);
+    delete m_view;
 }
 
 QWebEnginePage *TWebBrowserK::page() const
@@ -209,7 +214,7 @@ void TWebBrowserK::loadingChanged(const QWebEngineLoadingInfo &info)
     ReadDocumentSnapshot(
         m_page,
         [this, g, url, ok](const DocumentSnapshot &s) {
-            if (g != m_generation)
+            if (m_closing || g != m_generation)
                 return;
             if (s.valid)
                 m_lastOrigin = s.timeOrigin;
@@ -239,6 +244,8 @@ void TWebBrowserK::probeCommit()
     ReadDocumentSnapshot(
         m_page,
         [this, g](const DocumentSnapshot &s) {
+            if (m_closing)
+                return;
             m_commitProbeRunning = false;
             if (g != m_generation || !m_commitPending || !s.valid)
                 return;
@@ -301,7 +308,7 @@ void TWebBrowserK::requestCheck(CheckKind kind)
 
 void TWebBrowserK::checkRead(quint64 generation, CheckKind kind, const DocumentSnapshot &snapshot)
 {
-    if (generation != m_generation)
+    if (m_closing || generation != m_generation)
         return;
     if (m_checksRunning > 0)
         --m_checksRunning;

@@ -117,6 +117,7 @@ private:
     QWebEngineView *m_view = nullptr;
     TBrowserPage *m_page = nullptr;
     PageSourceFetcher *m_fetcher = nullptr;
+    bool m_closing = false;
 
     QTimer timer1;            // the content check; runs only while a document is settled
     QDateTime lastHtmlCheckDt; // when a check last read a non-empty serialisation

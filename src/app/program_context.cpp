@@ -4,7 +4,12 @@
 #include "program_settings.h"
 #include "settings_folder.h"
 #include "settings_migration.h"
+#include "worker_timing_env.h"
 
+#include "engine/media_worker.h"
+#include "engine/page_worker.h"
+#include "engine/resume_check.h"
+#include "engine/worker_host.h"
 #include "foundation/command_line.h"
 #include "foundation/log.h"
 #include "foundation/paths.h"
@@ -51,6 +56,8 @@ ProgramContext::ProgramContext(ISettingsControls &controls)
     m_applicationSettings.setPropertiesList(ApplicationSettingsEntries());
     m_applicationSettings.setSaveFormSize(true);
     m_sessionSettings.setPropertiesList(SessionSettingsEntries());
+    // Test runs and benchmarks of the whole program shorten the workers' waits from outside.
+    m_workerTiming = ApplyWorkerTimingFromEnvironment(WorkerTiming());
 }
 
 ProgramContext::~ProgramContext()
@@ -113,9 +120,49 @@ void ProgramContext::LoadFilesDatabase()
     pictures().LoadOrRebuildFilesDb(m_outputFolder);
 }
 
-void ProgramContext::StartPageWorker() {}
-void ProgramContext::StartMediaWorker() {}
-void ProgramContext::StopWorkers() {}
+void ProgramContext::ResumeFoundSession(FoundSession &found)
+{
+    ForgetSavedPictures(found, m_queues->itemFiles());
+    found.Resume(*m_queues);
+}
+
+void ProgramContext::StartPageWorker()
+{
+    if (!m_workerHost || m_pageWorker)
+        return;
+    m_pageWorker = std::make_unique<TThreadDownloadPageItems>(*m_queues, *m_workerHost, m_workerTiming);
+    m_pageWorker->Start();
+}
+
+void ProgramContext::StartMediaWorker()
+{
+    if (!m_workerHost || m_mediaWorker)
+        return;
+    MediaWorkerOptions options;
+    options.timing = m_workerTiming;
+    options.maxFailedPasses = m_maxFailedPasses;
+    if (m_switches.fakeDownload)
+        options.fakeDownloadSample = SettingsPath(QStringLiteral("fake_download.jpg"));
+    m_mediaWorker = std::make_unique<TThreadDownloadMediaItems>(*m_queues, *m_workerHost, options);
+    m_mediaWorker->Start();
+}
+
+void ProgramContext::StopWorkers()
+{
+    if (!m_pageWorker && !m_mediaWorker)
+        return;
+    AppClosing = true;
+    // A worker may be waiting for the main thread, which is about to wait for it.
+    if (m_workerHost)
+        m_workerHost->WorkersStopping();
+    m_pageWorker.reset();
+    m_mediaWorker.reset();
+}
+
+bool ProgramContext::workersRunning() const
+{
+    return (m_pageWorker && m_pageWorker->isRunning()) || (m_mediaWorker && m_mediaWorker->isRunning());
+}
 
 void ProgramContext::BeginClosing()
 {

@@ -6,8 +6,10 @@
 // command-line tool both build their run on this, so the two cannot drift apart; each supplies
 // the controls the settings stores read and write (the window's, or plain values).
 
+#include "queue_rows.h"
 #include "varnel_project.h"
 
+#include "engine/worker_thread.h"
 #include "queue/picture_records.h"
 
 #include <QString>
@@ -20,8 +22,11 @@ namespace orvix {
 class DownloadSession;
 class FoundSession;
 class IQueueView;
+class IWorkerHost;
 class PictureDatabase;
 class QueueState;
+class TThreadDownloadMediaItems;
+class TThreadDownloadPageItems;
 
 enum class StartOutcome { Continue, EndProcess };
 
@@ -74,12 +79,24 @@ public:
     QString EnsurePicturesFolder(const QString &configured);
     void LoadFilesDatabase();       // "pd_files.db", rebuilt from the pictures folder when missing
 
-    // Workers. The page worker starts at the end of the window's creation, the media worker at
-    // its first display; both are told to stop and waited for by StopWorkers. No download
-    // workers are part of this build yet.
+    // Resumes the session found at start-up; a media line whose picture is in its folder
+    // already (the last run ended between saving it and finishing the line) is let go first.
+    void ResumeFoundSession(FoundSession &found);
+
+    // Workers. The host runs what they ask of the window (it must outlive them). The page
+    // worker starts at the end of the window's creation, the media worker at its first
+    // display; StopWorkers sets AppClosing, releases calls waiting for the main thread and
+    // waits for both.
+    void SetWorkerHost(IWorkerHost *host) { m_workerHost = host; }
+    // The product's waits; tests and tools shorten them before the workers start.
+    WorkerTiming &workerTiming() { return m_workerTiming; }
+    // Failed passes after which the media worker lets a line go (its item file stays for
+    // resume); 0, the desktop program's value, tries until it succeeds or is removed.
+    void setMaxFailedPasses(int passes) { m_maxFailedPasses = passes; }
     void StartPageWorker();
     void StartMediaWorker();
     void StopWorkers();
+    bool workersRunning() const;
 
     // Closing: AppClosing set first, so every thread leaves its loop.
     void BeginClosing();
@@ -93,6 +110,8 @@ public:
     DownloadSession &session() { return *m_session; }
     bool hasQueues() const { return bool(m_queues); }
     QueueState &queues() { return *m_queues; }
+    // The queue view's rows: status of every queued line (the window's queue panel shows them).
+    TQueueRows &queueRows() { return m_queueRows; }
 
 private:
     StartSwitches m_switches;
@@ -103,6 +122,14 @@ private:
     std::unique_ptr<DownloadSession> m_session;
     std::unique_ptr<PictureDbRecords> m_records;
     std::unique_ptr<QueueState> m_queues;
+    TQueueRows m_queueRows;
+
+    IWorkerHost *m_workerHost = nullptr;
+    WorkerTiming m_workerTiming;
+    int m_maxFailedPasses = 0;
+    // Stopped before the queues they serve are released.
+    std::unique_ptr<TThreadDownloadPageItems> m_pageWorker;
+    std::unique_ptr<TThreadDownloadMediaItems> m_mediaWorker;
 };
 
 } // namespace orvix

@@ -26,6 +26,7 @@ struct TCliCommand
     QString usage;   // arguments after the name, e.g. "FILE [--address=URL]"
     QString summary; // one line for the overview
     TCliRun run;
+    QString details = {}; // further lines for --help
 };
 
 // Subcommands register themselves with a static TCliRegistration in their own file.

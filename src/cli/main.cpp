@@ -1,11 +1,13 @@
 // orvix-cli: "orvix-cli COMMAND [ARGS]". Options common to all commands: --site=HOST[:PORT]
 // (else the environment variable ORVIX_SITE) chooses the photo site.
+#include "cli_browser.h"
 #include "cli_command.h"
 
 #include "pages/site.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <cstdio>
+#include <memory>
 
 using namespace orvix;
 using namespace orvix::cli;
@@ -15,20 +17,31 @@ namespace {
 void printUsage(QTextStream &s)
 {
     s << "usage: orvix-cli COMMAND [ARGS] [--site=HOST[:PORT]]\n\ncommands:\n";
-    for (const TCliCommand &c : CliCommands())
+    for (const TCliCommand &c : CliCommands()) {
         s << "  " << c.name << ' ' << c.usage << "\n      " << c.summary << '\n';
+        if (!c.details.isEmpty())
+            s << '\n' << c.details << "\n\n";
+    }
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // Without the browser a plain core application; a command that meets a listing page
+    // starts the program again with it.
+    std::unique_ptr<QCoreApplication> app;
+    if (TakeBrowserRestartMarker(argc, argv)) {
+        PrepareBrowserProcess();
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QTextStream out(stdout);
     QTextStream err(stderr);
     TCliIo io{out, err};
 
-    QStringList args = app.arguments().mid(1);
+    QStringList args = app->arguments().mid(1);
     SetSiteHostFromEnvironment();
     QString site;
     if (TakeOption(args, QStringLiteral("site"), site)) {
@@ -50,6 +63,7 @@ int main(int argc, char **argv)
         return ExitUsage;
     }
     const int code = command->run(args.mid(1), io);
+    ReleaseCliBrowser();
     out.flush();
     err.flush();
     return code;

@@ -167,6 +167,8 @@ TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadPicture(con
         const QString folder = PictureFolder(media.targetFolder.isEmpty() ? m_host.DefaultTargetFolder()
                                                                           : media.targetFolder);
         QString savedAs;
+        if (folder.isEmpty())
+            throw EOrvix(QStringLiteral("no folder to save to"));
         result = downloadInto(media, folder, PictureFileStem(media.fileBase), savedAs);
         if (result == Result::Saved) {
             try {
@@ -205,6 +207,12 @@ TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadInto(const 
             return Result::Canceled;
         if (!fetched || body.isEmpty())
             return Result::Failed;
+        // An error page is no picture: saved, it would count as the downloaded file.
+        const QString status = ie1->ResponseHeaders().value(0);
+        if (!status.section(u' ', 1, 1).startsWith(u'2')) {
+            LogMessage(QStringLiteral("Could not download ") + media.downloadUrl + QStringLiteral(": ") + status);
+            return Result::Failed;
+        }
         // Checked before anything is written, so a cut-off body never becomes a picture file.
         // The bytes received are compared, not the body after any decompression.
         if (ie1->ContentSize() > 0 && lengthAnnounced(*ie1) && ie1->ContentSize() != ie1->BytesReadTotal()) {

@@ -234,7 +234,7 @@ bool TThreadDownloadPageItems::alreadyQueuedOrSaved(const TImageData &picture, c
         }
     }
     const QString folder = page.targetFolder.isEmpty() ? m_host.DefaultTargetFolder() : page.targetFolder;
-    if (PictureFileInFolder(PictureFolder(folder), picture.ImageIdX)) {
+    if (!folder.isEmpty() && PictureFileInFolder(PictureFolder(folder), picture.ImageIdX)) {
         LogMessage(QStringLiteral("Picture already saved: ") + picture.PageUrl);
         return true;
     }
@@ -246,8 +246,8 @@ void TThreadDownloadPageItems::thumbnailsPage(const QString &line, const PageLin
     m_context.WorkerPageEntries.clear();
     ParseWorkerMatrixPage(m_context);
     if (!m_context.WorkerPageEntries.isEmpty()) {
-        m_host.AddToQ2(m_context.WorkerPageEntries, PictureLineSuffix(page));
-        finishLine(line, page.url);
+        if (m_host.AddToQ2(m_context.WorkerPageEntries, PictureLineSuffix(page)))
+            finishLine(line, page.url);
         return;
     }
     if (!ListingPrefix(page.url).isEmpty()) {

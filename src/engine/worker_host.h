@@ -39,8 +39,9 @@ public:
 
     // Page worker.
     // The picture pages of a thumbnails page (entry lines) go right behind the line at the
-    // front of the page queue, each with lineSuffix.
-    virtual void AddToQ2(const QStringList &entries, const QString &lineSuffix) = 0;
+    // front of the page queue, each with lineSuffix. False when it could not run because the
+    // program is closing (the line then stays queued).
+    virtual bool AddToQ2(const QStringList &entries, const QString &lineSuffix) = 0;
     // Shows the private-picture panel for url and sets PrivatePanelShown.
     virtual void SetPrivatePanel(const QString &url) = 0;
     // Hides it and clears PrivatePanelShown.

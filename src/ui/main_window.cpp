@@ -6,6 +6,7 @@
 #include "page_type_area.h"
 #include "resume_panel.h"
 #include "window_settings_controls.h"
+#include "worker_host_window.h"
 
 #include "app/program_context.h"
 #include "foundation/alerts.h"
@@ -194,6 +195,8 @@ void TFormMain::FormCreate()
 
     m_pageType->ShowStartState();
     placeFloatingPanels();
+    m_workerHost = std::make_unique<TWindowWorkerHost>(*this, *m_context);
+    m_context->SetWorkerHost(m_workerHost.get());
     m_context->StartPageWorker();
 }
 

@@ -34,6 +34,7 @@ class TMessagesPanel;
 class TPageTypeArea;
 class TResumePanel;
 class TWebBrowserK;
+class TWindowWorkerHost;
 class TWindowSettingsControls;
 
 class TFormMain : public QMainWindow,
@@ -59,6 +60,7 @@ public:
     TPicturePanel *picturePanel() const;
     TMessagesPanel *messagesPanel() const { return m_messages; }
     TResumePanel *resumePanel() const { return m_resumePanel; }
+    TWindowWorkerHost *workerHost() const { return m_workerHost.get(); }
     TPageParser &parser() { return m_parser; }
     TLog *programLog() const { return m_log.get(); }
 
@@ -151,6 +153,7 @@ private:
 
     std::unique_ptr<TWindowSettingsControls> m_controls;
     std::unique_ptr<ProgramContext> m_context;
+    std::unique_ptr<TWindowWorkerHost> m_workerHost; // what the download workers ask of the window
     TQtDialogs m_dialogs;
     TQtDesktop m_desktop;
     TWindowAlerts m_alerts;

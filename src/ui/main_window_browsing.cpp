@@ -275,6 +275,7 @@ void TFormMain::subfolderChanged(const QString &text)
 void TFormMain::AddToListViewQueue(const QString &caption, const QString &queueLine)
 {
     // The queue view lists the rows once it is part of the window; the line is queued already.
+    m_context->queueRows().AddToListViewQueue(caption, queueLine);
     DebugMsg(QStringLiteral("queued: ") + caption + QStringLiteral(" | ") + queueLine);
 }
 

@@ -1,5 +1,6 @@
 #include "resume_panel.h"
 
+#include "engine/resume_check.h"
 #include "foundation/dialogs.h"
 #include "foundation/text.h"
 #include "queue/incomplete_session.h"
@@ -63,10 +64,12 @@ void TResumePanel::Offer(std::unique_ptr<FoundSession> session, QueueState &queu
 void TResumePanel::bSessionResumeOrDiscardClick(bool resume)
 {
     if (m_session) {
-        if (resume)
+        if (resume) {
+            ForgetSavedPictures(*m_session, m_queues->itemFiles());
             m_session->Resume(*m_queues);
-        else
+        } else {
             m_session->Discard(m_queues->itemFiles());
+        }
         m_session.reset();
     }
     hide();

@@ -162,6 +162,7 @@ TEST_F(MediaWorkerTest, ServerFaultsAreRetriedAndNeverLeaveAPartialFile)
         {"reset:1000x2", false, 5},   // the next attempts of the same pass succeed
         {"stall:3x1", true, 1},       // silent longer than the time-out
         {"nolength", false, 5},       // no length announced: the body is taken as it came
+        {"500x1", true, 5},           // an error page is not the picture
     };
     int n = 0;
     for (const auto &c : cases) {

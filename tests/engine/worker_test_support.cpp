@@ -27,9 +27,10 @@ void WorkerFakeHost::SetListViewQueueStatus(const QString &caption, const QStrin
         onWorking(caption);
 }
 
-void WorkerFakeHost::AddToQ2(const QStringList &entries, const QString &lineSuffix)
+bool WorkerFakeHost::AddToQ2(const QStringList &entries, const QString &lineSuffix)
 {
     queues->AddToQ2(entries, lineSuffix);
+    return true;
 }
 
 void WorkerFakeHost::SetPrivatePanel(const QString &url)

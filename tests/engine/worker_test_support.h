@@ -26,7 +26,7 @@ public:
 
     void AddToListViewQueue(const QString &caption, const QString &queueLine) override;
     void SetListViewQueueStatus(const QString &caption, const QString &status) override;
-    void AddToQ2(const QStringList &entries, const QString &lineSuffix) override;
+    bool AddToQ2(const QStringList &entries, const QString &lineSuffix) override;
     void SetPrivatePanel(const QString &url) override;
     void HidePrivatePanel() override;
     void Navigate3(const QString &url) override;

@@ -1,0 +1,162 @@
+#include "app/headless_host.h"
+
+#include "app/disk_space_report.h"
+#include "app/main_thread_bridge.h"
+#include "app/output_folder.h"
+#include "app/queue_rows.h"
+#include "engine/page_loader.h"
+#include "foundation/log.h"
+#include "foundation/paths.h"
+#include "library/picture_db.h"
+#include "queue/queue_state.h"
+
+namespace orvix {
+
+THeadlessHost::THeadlessHost(QueueState &queues, TQueueRows &rows, PictureDatabase &pictures,
+                             TMainThreadBridge &bridge)
+    : m_queues(queues), m_rows(rows), m_pictures(pictures), m_bridge(bridge)
+{
+}
+
+void THeadlessHost::setFolders(const QString &outputFolder, const QString &subfolder)
+{
+    QMutexLocker lock(&m_lock);
+    m_outputFolder = outputFolder;
+    m_subfolder = subfolder;
+}
+
+void THeadlessHost::setPageLoaderFactory(std::function<IPageLoader *()> factory)
+{
+    m_loaderFactory = std::move(factory);
+}
+
+void THeadlessHost::AddToListViewQueue(const QString &caption, const QString &queueLine)
+{
+    m_rows.AddToListViewQueue(caption, queueLine);
+}
+
+void THeadlessHost::SetListViewQueueStatus(const QString &caption, const QString &status)
+{
+    m_rows.SetListViewQueueStatus(caption, status);
+}
+
+bool THeadlessHost::AddToQ2(const QStringList &entries, const QString &lineSuffix)
+{
+    // The queues guard themselves; without a window there is nothing to wait for.
+    m_queues.AddToQ2(entries, lineSuffix);
+    return true;
+}
+
+void THeadlessHost::SetPrivatePanel(const QString &url)
+{
+    // Nobody can approve it here: the worker skips it at its next pass.
+    PrivatePanelShown = true;
+    SkipPrivatePicture = true;
+    ++m_privateSkipped;
+    addEvent(QStringLiteral("private picture skipped (approve it in the browser): ") + url);
+}
+
+void THeadlessHost::HidePrivatePanel()
+{
+    PrivatePanelShown = false;
+}
+
+void THeadlessHost::Navigate3(const QString &url)
+{
+    m_bridge.call([&] {
+        if (!m_loader && m_loaderFactory)
+            m_loader = m_loaderFactory();
+        if (m_loader)
+            m_loader->Navigate3(url);
+        else
+            LogMessage(QStringLiteral("No browser to read the listing page ") + url);
+    });
+}
+
+QString THeadlessHost::ReadHiddenBrowser()
+{
+    QString text;
+    m_bridge.call([&] {
+        if (m_loader)
+            text = m_loader->ReadDocument();
+    });
+    return text;
+}
+
+void THeadlessHost::PublishImage(const QString &fileName, const QString &url)
+{
+    m_pictures.RegisterSavedFile(fileName);
+    m_rows.SetListViewQueueStatus(url, QStringLiteral("done"));
+    ++m_saved;
+    addEvent(QStringLiteral("saved: ") + fileName);
+}
+
+void THeadlessHost::ShowDownloading(const QString &caption)
+{
+    QMutexLocker lock(&m_lock);
+    m_downloading = caption;
+}
+
+void THeadlessHost::NotEnoughDiskSpace()
+{
+    QString folder;
+    QString newestShown;
+    {
+        QMutexLocker lock(&m_lock);
+        folder = m_outputFolder;
+        newestShown = m_lastShownMessage;
+    }
+    ReportNotEnoughDiskSpace(folder, newestShown);
+}
+
+QString THeadlessHost::OutputFolder()
+{
+    QMutexLocker lock(&m_lock);
+    return m_outputFolder;
+}
+
+QString THeadlessHost::DefaultTargetFolder()
+{
+    QString folder;
+    QString subfolder;
+    {
+        QMutexLocker lock(&m_lock);
+        folder = m_outputFolder;
+        subfolder = m_subfolder;
+    }
+    return IncludeTrailingBackslash(EnsureOutputFolder(folder)) + subfolder;
+}
+
+void THeadlessHost::WorkersStopping()
+{
+    m_bridge.detach();
+}
+
+int THeadlessHost::DrainMessages(const std::function<void(const QString &)> &sink)
+{
+    return DrainLogMessages([&](const QString &message) {
+        sink(message);
+        QMutexLocker lock(&m_lock);
+        m_lastShownMessage = message;
+    });
+}
+
+QStringList THeadlessHost::takeEvents()
+{
+    QMutexLocker lock(&m_lock);
+    return std::exchange(m_events, {});
+}
+
+QString THeadlessHost::downloadingText() const
+{
+    QMutexLocker lock(&m_lock);
+    return m_downloading;
+}
+
+void THeadlessHost::addEvent(const QString &event)
+{
+    QMutexLocker lock(&m_lock);
+    m_events << event;
+}
+
+} // namespace orvix

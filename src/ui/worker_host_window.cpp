@@ -1,0 +1,152 @@
+#include "worker_host_window.h"
+
+#include "main_window.h"
+#include "messages_panel.h"
+#include "picture_panel.h"
+#include "private_picture_panel.h"
+
+#include "app/disk_space_report.h"
+#include "app/program_context.h"
+#include "app/queue_rows.h"
+#include "foundation/paths.h"
+#include "library/picture_db.h"
+#include "queue/queue_state.h"
+#include "ui/browser/hidden_page_loader.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QStatusBar>
+#include <QStyle>
+#include <QSystemTrayIcon>
+
+namespace orvix {
+
+TWindowWorkerHost::TWindowWorkerHost(TFormMain &window, ProgramContext &context)
+    : m_window(window), m_context(context),
+      m_privatePanel(new TPrivatePicturePanel(&window, [&window](const QString &url) { window.navigate(url); }))
+{
+}
+
+TWindowWorkerHost::~TWindowWorkerHost()
+{
+    m_bridge.detach();
+}
+
+void TWindowWorkerHost::AddToListViewQueue(const QString &caption, const QString &queueLine)
+{
+    m_bridge.call([&] { m_window.AddToListViewQueue(caption, queueLine); });
+}
+
+void TWindowWorkerHost::SetListViewQueueStatus(const QString &caption, const QString &status)
+{
+    m_bridge.call([&] { m_context.queueRows().SetListViewQueueStatus(caption, status); });
+}
+
+bool TWindowWorkerHost::AddToQ2(const QStringList &entries, const QString &lineSuffix)
+{
+    return m_bridge.call([&] { m_context.queues().AddToQ2(entries, lineSuffix); });
+}
+
+void TWindowWorkerHost::SetPrivatePanel(const QString &url)
+{
+    m_bridge.call([&] { m_privatePanel->ShowPrivatePanel(url); });
+}
+
+void TWindowWorkerHost::HidePrivatePanel()
+{
+    m_bridge.call([&] { m_privatePanel->hide(); });
+    PrivatePanelShown = false;
+}
+
+void TWindowWorkerHost::Navigate3(const QString &url)
+{
+    m_bridge.call([&] {
+        if (!m_hiddenBrowser)
+            m_hiddenBrowser = std::make_unique<THiddenPageLoader>();
+        m_hiddenBrowser->Navigate3(url);
+    });
+}
+
+QString TWindowWorkerHost::ReadHiddenBrowser()
+{
+    QString text;
+    m_bridge.call([&] {
+        if (m_hiddenBrowser)
+            text = m_hiddenBrowser->ReadDocument();
+    });
+    return text;
+}
+
+void TWindowWorkerHost::ShowDownloadStatus()
+{
+    m_bridge.call([&] {
+        // The status line stays only while something is queued.
+        if (m_context.queues().MediaQueue.Count() == 0 && m_context.queues().PageQueue.Count() == 0)
+            m_window.statusBar()->clearMessage();
+    });
+}
+
+void TWindowWorkerHost::PublishImage(const QString &fileName, const QString &url)
+{
+    // The saved file is listed even when the window is closing meanwhile.
+    m_context.pictures().RegisterSavedFile(fileName);
+    m_bridge.call([&] {
+        // The picture shown in the browser may be the one just saved: it is present now.
+        const QString imageId = QFileInfo(fileName).fileName().section(u'_', 0, 0);
+        if (!imageId.isEmpty() && imageId == m_window.picturePanel()->shownImageId())
+            m_window.picturePanel()->ShowLocalCopyStatus(imageId);
+        m_context.queueRows().SetListViewQueueStatus(url, QStringLiteral("done"));
+    });
+}
+
+void TWindowWorkerHost::ShowDownloading(const QString &caption)
+{
+    m_bridge.call([&] { m_window.statusBar()->showMessage(caption); });
+}
+
+void TWindowWorkerHost::NotEnoughDiskSpace()
+{
+    m_bridge.call([&] {
+        const QStringList shown = m_window.messagesPanel()->lines();
+        ReportNotEnoughDiskSpace(m_context.outputFolder(), shown.value(0));
+    });
+}
+
+void TWindowWorkerHost::QueueFinished()
+{
+    m_bridge.call([&] {
+        // Only when the user is elsewhere: the window itself shows the empty queue.
+        if (QApplication::activeWindow() || !QSystemTrayIcon::isSystemTrayAvailable())
+            return;
+        if (!m_tray) {
+            m_tray = new QSystemTrayIcon(m_window.windowIcon().isNull()
+                                             ? m_window.style()->standardIcon(QStyle::SP_ComputerIcon)
+                                             : m_window.windowIcon(),
+                                         &m_window);
+        }
+        m_tray->show();
+        m_tray->showMessage(QStringLiteral("Orvix Downloader"), QStringLiteral("All queued images have been downloaded"),
+                            QSystemTrayIcon::Information);
+    });
+}
+
+QString TWindowWorkerHost::OutputFolder()
+{
+    QString folder;
+    m_bridge.call([&] { folder = m_context.outputFolder(); });
+    return folder;
+}
+
+QString TWindowWorkerHost::DefaultTargetFolder()
+{
+    QString folder;
+    m_bridge.call([&] { folder = IncludeTrailingBackslash(m_window.ensuredPicturesFolder()) + m_window.OutputSubfolder(); });
+    return folder;
+}
+
+void TWindowWorkerHost::WorkersStopping()
+{
+    m_bridge.detach();
+}
+
+} // namespace orvix

@@ -129,8 +129,11 @@ QString DriveRoot(const QString &path)
             break;
         info = QFileInfo(parent);
     }
+    // Inside a chroot or a container the mount table may not list the volume at all: the
+    // file-system root is then the best answer there is.
     const QStorageInfo storage(info.absoluteFilePath());
-    return storage.isValid() ? withSlash(storage.rootPath()) : QString();
+    return storage.isValid() && !storage.rootPath().isEmpty() ? withSlash(storage.rootPath())
+                                                              : QStringLiteral("/");
 }
 
 } // namespace orvix

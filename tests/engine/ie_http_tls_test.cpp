@@ -4,6 +4,7 @@
 
 #include "engine/ie_http.h"
 #include "foundation/errors.h"
+#include "local_servers.h"
 
 #include <httplib.h>
 
@@ -31,7 +32,7 @@ public:
             res.set_content("secret", "text/plain");
         });
         m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        m_thread = test::ListenInBackground(m_server);
     }
     ~TlsServer()
     {

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 #include <stdexcept>
 
 namespace orvix::test {
@@ -43,7 +44,19 @@ void LocalHttpServer::start()
     m_port = m_server.bind_to_any_port("127.0.0.1");
     if (m_port <= 0)
         throw std::runtime_error("cannot bind a local port");
-    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    m_thread = ListenInBackground(m_server);
+}
+
+std::thread ListenInBackground(httplib::Server &server)
+{
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    std::thread thread([&server, ended] {
+        server.listen_after_bind();
+        *ended = true;
+    });
+    while (!server.is_running() && !*ended)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return thread;
 }
 
 QString LocalHttpServer::url(const QString &path) const

@@ -29,6 +29,10 @@ QString raisedBy(const std::function<void()> &f);
 // A loopback port on which nobody listens.
 int UnusedPort();
 
+// Runs a bound httplib server on its own thread and returns once it accepts connections: a
+// stop() that came earlier would be ignored and leave the thread blocked in accept for good.
+std::thread ListenInBackground(httplib::Server &server);
+
 // An httplib server on 127.0.0.1 and a free port, answering on its own thread. Add routes to
 // server() first, then call start().
 class LocalHttpServer

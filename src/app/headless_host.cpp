@@ -38,6 +38,10 @@ void THeadlessHost::AddToListViewQueue(const QString &caption, const QString &qu
 void THeadlessHost::SetListViewQueueStatus(const QString &caption, const QString &status)
 {
     m_rows.SetListViewQueueStatus(caption, status);
+    if (status == QString::fromUtf16(kRowWorking)) {
+        QMutexLocker lock(&m_lock);
+        m_workingOn = caption;
+    }
 }
 
 bool THeadlessHost::AddToQ2(const QStringList &entries, const QString &lineSuffix)
@@ -151,6 +155,12 @@ QString THeadlessHost::downloadingText() const
 {
     QMutexLocker lock(&m_lock);
     return m_downloading;
+}
+
+QString THeadlessHost::workingOn() const
+{
+    QMutexLocker lock(&m_lock);
+    return m_workingOn;
 }
 
 void THeadlessHost::addEvent(const QString &event)

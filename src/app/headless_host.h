@@ -61,6 +61,8 @@ public:
     // "private picture skipped (approve it in the browser): " + address.
     QStringList takeEvents();
     QString downloadingText() const;
+    // The row last marked "<working>": what the workers are busy with.
+    QString workingOn() const;
     int savedCount() const { return m_saved; }
     int privateSkipped() const { return m_privateSkipped; }
 
@@ -79,6 +81,7 @@ private:
     QString m_subfolder;
     QStringList m_events;
     QString m_downloading;
+    QString m_workingOn;
     QString m_lastShownMessage;
     std::atomic<int> m_saved{0};
     std::atomic<int> m_privateSkipped{0};

@@ -6,6 +6,7 @@
 #include "ui/browser/hidden_page_loader.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 
 #include <cerrno>
 #include <cstdlib>
@@ -34,6 +35,9 @@ void PrepareBrowserProcess()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The engine's start-up report is for its developers, not for a terminal (QT_LOGGING_RULES
+    // still brings it back).
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     PrepareBrowserEngine();
 }
 

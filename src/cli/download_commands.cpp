@@ -25,6 +25,7 @@ namespace orvix::cli {
 namespace {
 
 const QString kCommonHelp = QStringLiteral(
+    "get, paste, resume and discard share the desktop program's queues, sessions and picture database.\n"
     "common options: --site=HOST[:PORT] --settings=FOLDER (the desktop program's settings folder by default)\n"
     "  --out=FOLDER (the pictures folder; the desktop program's by default)\n"
     "  --retries=N: a picture that fails N times (each time after 5 attempts; default 3) is left for\n"

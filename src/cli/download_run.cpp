@@ -219,7 +219,16 @@ void TDownloadRun::printProgress(bool final)
             m_io.err << line << '\n';
     }
     if (m_terminal && !final) {
-        const QString live = QStringLiteral("[%1 saved] ").arg(m_host->savedCount()) + m_host->downloadingText();
+        // A download's progress while there is one, else what the workers are busy with.
+        const QString downloading = m_host->downloadingText();
+        const QString activity = downloading.contains(QStringLiteral("KB of"))
+                                     ? downloading
+                                     : QStringLiteral("working on ") + m_host->workingOn();
+        const QString live = QStringLiteral("[%1 saved, %2 pictures and %3 pages queued] %4")
+                                 .arg(m_host->savedCount())
+                                 .arg(queues().MediaQueue.Count())
+                                 .arg(queues().PageQueue.Count())
+                                 .arg(activity);
         m_io.err << "\r\033[K" << live.left(terminalColumns() - 1);
         m_liveLineShown = true;
     }

@@ -17,11 +17,11 @@ namespace {
 void printUsage(QTextStream &s)
 {
     s << "usage: orvix-cli COMMAND [ARGS] [--site=HOST[:PORT]]\n\ncommands:\n";
-    for (const TCliCommand &c : CliCommands()) {
+    for (const TCliCommand &c : CliCommands())
         s << "  " << c.name << ' ' << c.usage << "\n      " << c.summary << '\n';
+    for (const TCliCommand &c : CliCommands())
         if (!c.details.isEmpty())
-            s << '\n' << c.details << "\n\n";
-    }
+            s << '\n' << c.details << '\n';
 }
 
 } // namespace

@@ -9,9 +9,9 @@ namespace orvix {
 
 WorkerTiming ApplyWorkerTimingFromEnvironment(WorkerTiming timing)
 {
-    const QString spec = qEnvironmentVariable(kWorkerTimingVariable);
+    const QString given = qEnvironmentVariable(kWorkerTimingVariable);
     FetchPageTiming fetch = GetFetchPageTiming();
-    for (const QString &item : spec.split(u',', Qt::SkipEmptyParts)) {
+    for (const QString &item : given.split(u',', Qt::SkipEmptyParts)) {
         const QString name = item.section(u'=', 0, 0).trimmed();
         bool ok = false;
         const int value = item.section(u'=', 1).trimmed().toInt(&ok);

@@ -226,6 +226,9 @@ bool TThreadDownloadPageItems::alreadyQueuedOrSaved(const TImageData &picture, c
     {
         TThreadStringList::Locker lock(m_queues.MediaQueue);
         for (const QString &queued : std::as_const(lock.list())) {
+            // Most lines are other pictures: a plain search passes them over before any split.
+            if (!TextContains(queued, picture.PageUrl))
+                continue;
             const std::optional<MediaLine> media = ParseMediaLine(queued);
             if (media && media->pageUrl == picture.PageUrl && media->targetFolder == page.targetFolder) {
                 LogMessage(QStringLiteral("Picture already queued: ") + picture.PageUrl);

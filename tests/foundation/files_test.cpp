@@ -137,7 +137,9 @@ TEST_F(FileFunctions, TimesAndNameCase)
 
 TEST_F(FileFunctions, DriveRootIsTheMountPoint)
 {
-    const QString expected = IncludeTrailingBackslash(QStorageInfo(path(".")).rootPath());
+    // A chroot's mount table may not know the volume; the root folder stands in for it then.
+    const QString mount = QStorageInfo(path(".")).rootPath();
+    const QString expected = mount.isEmpty() ? QStringLiteral("/") : IncludeTrailingBackslash(mount);
     EXPECT_EQ(DriveRoot(path(".")), expected);
     EXPECT_EQ(DriveRoot(path("not/yet/made")), expected);
     EXPECT_EQ(DriveRoot(""), "");

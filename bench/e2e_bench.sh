@@ -7,7 +7,8 @@
 # measures one run with the product's pacing. Exits 1 when a target is missed.
 #   bench/e2e_bench.sh [BUILD_DIR] [--rounds N] [--paced] [--pictures N]
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$(dirname "$0")/bench_lib.sh"
+root="$bench_root"
 build="$root/build"
 rounds=3
 paced=0
@@ -20,10 +21,7 @@ while [ $# -gt 0 ]; do
         *) build="$1"; shift ;;
     esac
 done
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --target orvix-cli e2e_bench_site >/dev/null
+bench_build "$build" orvix-cli e2e_bench_site
 cli="$build/src/cli/orvix-cli"
 
 work="$(mktemp -d)"

@@ -5,12 +5,10 @@
 # recording 500 queued pictures at most 1 s. Exits 1 when a target is missed.
 #   bench/library_bench.sh [BUILD_DIR]      (default: build/)
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$(dirname "$0")/bench_lib.sh"
+root="$bench_root"
 build="${1:-$root/build}"
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --target library_bench >/dev/null
+bench_build "$build" library_bench
 json="$(mktemp)"
 trap 'rm -f "$json"' EXIT
 "$build/bench/library_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \

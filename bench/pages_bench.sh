@@ -5,12 +5,10 @@
 # time (CPU time, as other builds share the machine). Exits 1 when a target is missed.
 #   bench/pages_bench.sh [BUILD_DIR]      (default: build/)
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$(dirname "$0")/bench_lib.sh"
+root="$bench_root"
 build="${1:-$root/build}"
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --target pages_bench >/dev/null
+bench_build "$build" pages_bench
 json="$(mktemp)"
 trap 'rm -f "$json"' EXIT
 "$build/bench/pages_bench" --benchmark_repetitions=15 --benchmark_report_aggregates_only=true \

@@ -5,12 +5,10 @@
 # than 10 s for both phases together.
 # Usage: bench/queue_bench.sh [build-dir]
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$(dirname "$0")/bench_lib.sh"
+root="$bench_root"
 build="${1:-$root/build}"
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --target queue_bench >/dev/null
+bench_build "$build" queue_bench
 out="$(mktemp)"
 trap 'rm -f "$out"' EXIT
 "$build/bench/queue_bench" --benchmark_format=json >"$out"

@@ -3,12 +3,10 @@
 # operation measured in the same run. A helper slower than 3 times its counterpart fails.
 # Usage: bench/text_bench.sh [build-dir]
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$(dirname "$0")/bench_lib.sh"
+root="$bench_root"
 build="${1:-$root/build}"
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --target text_bench >/dev/null
+bench_build "$build" text_bench
 out="$(mktemp)"
 trap 'rm -f "$out"' EXIT
 "$build/bench/text_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \

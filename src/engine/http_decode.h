@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/text_codec.h" // SplitTextLines for response lines
+
 #include <QByteArray>
 #include <QChar>
 #include <QString>
@@ -16,8 +18,5 @@ QByteArray DecodeResponseBody(const QByteArray &body, QChar unzipMethod);
 // Body text by the response headers: "charset=utf-8" (exactly so) means UTF-8,
 // "charset=utf-16" UTF-16 up to the first zero character, anything else one character per byte.
 QString DecodeResponseText(const QByteArray &body, const QString &headerText);
-
-// Lines of a text cut at CR LF, CR or LF; a last line break adds no empty line.
-QStringList SplitTextLines(const QString &text);
 
 } // namespace orvix

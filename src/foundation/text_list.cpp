@@ -9,7 +9,10 @@
 #include <QCollator>
 #include <QCollatorSortKey>
 #include <QFileInfo>
+#include <QThread>
 #include <algorithm>
+#include <optional>
+#include <thread>
 #include <vector>
 
 namespace orvix {
@@ -52,11 +55,27 @@ void SortListNoCase(QStringList &list)
 {
     if (list.size() < 2)
         return;
-    QCollator &collator = threadCollator();
+    // Building the collation keys is most of the cost of a large sort; the cores share it,
+    // each with a collator of its own.
+    std::vector<std::optional<QCollatorSortKey>> slots(size_t(list.size()));
+    const QStringList &items = list; // read-only here: no thread may detach it
+    const auto buildKeys = [&items, &slots](qsizetype from, qsizetype to) {
+        QCollator &collator = threadCollator();
+        for (qsizetype i = from; i < to; ++i)
+            slots[size_t(i)].emplace(collator.sortKey(items.at(i)));
+    };
+    const qsizetype workers = list.size() < 20000 ? 1 : std::clamp<qsizetype>(QThread::idealThreadCount(), 1, 8);
+    std::vector<std::thread> helpers;
+    const qsizetype chunk = (list.size() + workers - 1) / workers;
+    for (qsizetype w = 1; w < workers; ++w)
+        helpers.emplace_back(buildKeys, std::min(list.size(), w * chunk), std::min(list.size(), (w + 1) * chunk));
+    buildKeys(0, std::min(list.size(), chunk));
+    for (std::thread &t : helpers)
+        t.join();
     std::vector<QCollatorSortKey> keys;
-    keys.reserve(size_t(list.size()));
-    for (const QString &s : list)
-        keys.push_back(collator.sortKey(s));
+    keys.reserve(slots.size());
+    for (auto &k : slots)
+        keys.push_back(std::move(*k));
     std::vector<int> idx(size_t(list.size()));
     for (size_t i = 0; i < idx.size(); ++i)
         idx[i] = int(i);

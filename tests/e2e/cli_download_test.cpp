@@ -18,7 +18,7 @@
 using namespace orvix;
 using namespace orvix::test;
 using orvix::photosite::ManifestPicture;
-using orvix::photosite::parseFaultSpec;
+using orvix::photosite::parseFaultRule;
 
 namespace {
 
@@ -88,7 +88,7 @@ TEST_F(CliDownload, ServerFaultsOnFilesAreRetriedUntilEveryFileIsWhole)
     const QStringList faults{QStringLiteral("reset:2000x3"), QStringLiteral("short:500x2"), QStringLiteral("stall:3x1"),
                              QStringLiteral("nolength"), QStringLiteral("500x1")};
     for (int i = 0; i < faults.size(); ++i)
-        site().addFault(parseFaultSpec(QUrl(chosen[i]->largestFileUrl).path() + u'=' + faults[i]));
+        site().addFault(parseFaultRule(QUrl(chosen[i]->largestFileUrl).path() + u'=' + faults[i]));
 
     const CliResult r = runCli({QStringLiteral("paste"), writeLines(QStringLiteral("urls.txt"), pageUrls(chosen))});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -108,7 +108,7 @@ TEST_F(CliDownload, RunKilledMidwayIsResumedWithEveryPictureOnceAndWhole)
     options.site.photosPerOwner = 30;
     startSite(options);
     // Each picture page is slow enough that the kill lands in the middle of the run.
-    site().addFault(parseFaultSpec(QStringLiteral("re:^/photos/[a-z]+/[0-9]+/$=delay:0.05")));
+    site().addFault(parseFaultRule(QStringLiteral("re:^/photos/[a-z]+/[0-9]+/$=delay:0.05")));
     const auto chosen = publicPictures(site(), 100);
     ASSERT_EQ(chosen.size(), 100);
     const QString list = writeLines(QStringLiteral("urls.txt"), pageUrls(chosen));

@@ -15,7 +15,7 @@
 #include <memory>
 
 using namespace orvix;
-using orvix::photosite::parseFaultSpec;
+using orvix::photosite::parseFaultRule;
 using orvix::photosite::PhotoSiteServer;
 
 namespace {
@@ -138,7 +138,7 @@ TEST_F(LargestSizeSiteTest, FailingPagesAndCancelFlags)
     };
     for (const Case &c : cases) {
         m_site->clearFaults();
-        m_site->addFault(parseFaultSpec(c.fault));
+        m_site->addFault(parseFaultRule(c.fault));
         EXPECT_EQ(resolve(p, p.pageUrl), c.result) << c.fault.toStdString();
         EXPECT_EQ(takeMessages(), c.messages) << c.fault.toStdString();
     }

@@ -49,7 +49,7 @@ protected:
     static QString baseOf(const photosite::ManifestPicture &p) { return p.idX + u' ' + p.imageName; }
     void addFault(const photosite::ManifestPicture &p, const QString &kind)
     {
-        site().addFault(photosite::parseFaultSpec(QUrl(p.largestFileUrl).path() + u'=' + kind));
+        site().addFault(photosite::parseFaultRule(QUrl(p.largestFileUrl).path() + u'=' + kind));
     }
     static QString sha256(const QString &file)
     {
@@ -221,7 +221,7 @@ TEST_F(MediaWorkerTest, CancelStopsTheRunningDownloadAndEmptiesTheQueue)
 {
     const auto &slow = publicPicture(0);
     const auto &next = publicPicture(1);
-    site().addFault(photosite::parseFaultSpec(QUrl(slow.largestFileUrl).path() + QStringLiteral("=stall:30")));
+    site().addFault(photosite::parseFaultRule(QUrl(slow.largestFileUrl).path() + QStringLiteral("=stall:30")));
     queuePicture(slow);
     queuePicture(next);
     runWorker();

@@ -59,9 +59,9 @@ protected:
         ASSERT_GT(normalPage.size(), 1000);
     }
 
-    HttpReply faulted(const QString &spec, const QByteArray &target)
+    HttpReply faulted(const QString &ruleText, const QByteArray &target)
     {
-        site->addFault(parseFaultSpec(spec));
+        site->addFault(parseFaultRule(ruleText));
         return httpGet(site->port(), target);
     }
 
@@ -70,11 +70,11 @@ protected:
 
 } // namespace
 
-TEST(FaultSpec, ParsesRulesAndRejectsBadOnes)
+TEST(FaultRules, ParsesRulesAndRejectsBadOnes)
 {
     struct Case
     {
-        const char *spec;
+        const char *ruleText;
         const char *pattern;
         FaultKind kind;
         const char *arg;
@@ -90,21 +90,21 @@ TEST(FaultSpec, ParsesRulesAndRejectsBadOnes)
         {"/a=status:404x3", "/a", FaultKind::Status, "404", 3},
     };
     for (const Case &c : good) {
-        SCOPED_TRACE(c.spec);
-        const FaultRule r = parseFaultSpec(QString::fromLatin1(c.spec));
+        SCOPED_TRACE(c.ruleText);
+        const FaultRule r = parseFaultRule(QString::fromLatin1(c.ruleText));
         EXPECT_EQ(r.pattern, QString::fromLatin1(c.pattern));
         EXPECT_EQ(r.kind, c.kind);
         EXPECT_EQ(r.arg, QString::fromLatin1(c.arg));
         EXPECT_EQ(r.times, c.times);
-        EXPECT_EQ(r.spec(), QString::fromLatin1(c.spec));
+        EXPECT_EQ(r.text(), QString::fromLatin1(c.ruleText));
     }
     for (const char *bad : {"nokind", "=500", "/a=explode", "/a=delay", "/a=delay:soon", "/a=charset:latin1",
                             "/a=status:99", "/a=gzip:1", "/a=short:-4", "re:([=500"}) {
-        EXPECT_THROW(parseFaultSpec(QString::fromLatin1(bad)), PhotoSiteError) << bad;
+        EXPECT_THROW(parseFaultRule(QString::fromLatin1(bad)), PhotoSiteError) << bad;
     }
 }
 
-TEST(FaultSpec, PatternsMatchPathOrPathWithQuery)
+TEST(FaultRules, PatternsMatchPathOrPathWithQuery)
 {
     struct Case
     {
@@ -229,7 +229,7 @@ TEST_F(Faults, GarbageIsNotThePage)
 TEST_F(Faults, CountedRuleFailsTwiceThenWorksAndTheLogSaysSo)
 {
     site->resetRequests();
-    site->addFault(parseFaultSpec(QStringLiteral("/photos/*=500x2")));
+    site->addFault(parseFaultRule(QStringLiteral("/photos/*=500x2")));
     EXPECT_EQ(httpGet(site->port(), page).status, 500);
     EXPECT_EQ(httpGet(site->port(), page).status, 500);
     EXPECT_EQ(httpGet(site->port(), page).status, 200);
@@ -247,12 +247,12 @@ TEST_F(Faults, ControlEndpointAddsListsAndClears)
     const HttpReply added = httpRequest(site->port(), "POST", "/__faults",
                                         {{"Content-Type", "application/json"}},
                                         R"([{"pattern": "/photos/*", "kind": "status", "arg": 404, "times": 1},
-                                            {"spec": "*_o.jpg=nolength"}])");
+                                            {"rule": "*_o.jpg=nolength"}])");
     EXPECT_EQ(added.status, 200);
     EXPECT_EQ(httpRequest(site->port(), "POST", "/__faults", {}, "/groups/*=delay:0.1\n").status, 200);
     const QJsonArray listed = QJsonDocument::fromJson(httpGet(site->port(), "/__faults").body).array();
     ASSERT_EQ(listed.size(), 3);
-    EXPECT_EQ(listed.at(0).toObject().value(QStringLiteral("spec")).toString(), QStringLiteral("/photos/*=status:404x1"));
+    EXPECT_EQ(listed.at(0).toObject().value(QStringLiteral("rule")).toString(), QStringLiteral("/photos/*=status:404x1"));
     EXPECT_EQ(httpGet(site->port(), page).status, 404);
 
     const HttpReply bad = httpRequest(site->port(), "POST", "/__faults", {}, R"({"pattern": "/a", "kind": "melt"})");
@@ -261,14 +261,14 @@ TEST_F(Faults, ControlEndpointAddsListsAndClears)
 
     EXPECT_EQ(httpRequest(site->port(), "DELETE", "/__faults").status, 200);
     EXPECT_TRUE(site->faults().isEmpty());
-    site->addFault(parseFaultSpec(QStringLiteral("/a=500")));
+    site->addFault(parseFaultRule(QStringLiteral("/a=500")));
     httpGet(site->port(), "/__faults/clear");
     EXPECT_TRUE(site->faults().isEmpty());
 }
 
 TEST_F(Faults, StopDoesNotWaitForStalledAnswersOrIdleConnections)
 {
-    site->addFault(parseFaultSpec(QString::fromUtf8(file) + QStringLiteral("=stall:60")));
+    site->addFault(parseFaultRule(QString::fromUtf8(file) + QStringLiteral("=stall:60")));
     HttpReply stalled;
     std::thread client([&] { stalled = httpGet(site->port(), file); });
     // A connection a browser opened ahead and has not used yet.

@@ -25,7 +25,7 @@ TEST_F(BrowserNewHtml, EventsComeInOrderAndALoadIsReportedAtCommitAndAgainWhenCo
     // complete. Only the browser's request is held up: the page source is fetched at once. The
     // timer is kept out of the way so that only the two reports of the load remain.
     const QString url = pageUrl(*site, 0);
-    site->addFault(photosite::parseFaultSpec(QUrl(url).path() + QStringLiteral("=stall:2x1")));
+    site->addFault(photosite::parseFaultRule(QUrl(url).path() + QStringLiteral("=stall:2x1")));
     makeBrowser(60000);
     load(url);
 

@@ -52,7 +52,7 @@ qint64 FaultRule::bytes(qint64 fallback) const
     return ok ? n : fallback;
 }
 
-QString FaultRule::spec(bool withCount) const
+QString FaultRule::text(bool withCount) const
 {
     QString s = pattern + QLatin1Char('=') + faultKindName(kind);
     if (!arg.isEmpty())
@@ -64,7 +64,7 @@ QString FaultRule::spec(bool withCount) const
 
 void validateFault(const FaultRule &rule)
 {
-    const QString what = QStringLiteral("fault '") + rule.spec() + QStringLiteral("': ");
+    const QString what = QStringLiteral("fault '") + rule.text() + QStringLiteral("': ");
     if (rule.pattern.isEmpty())
         throw PhotoSiteError(what + QStringLiteral("empty pattern"));
     if (rule.pattern.startsWith(QStringLiteral("re:"))
@@ -103,15 +103,15 @@ void validateFault(const FaultRule &rule)
     }
 }
 
-FaultRule parseFaultSpec(const QString &spec)
+FaultRule parseFaultRule(const QString &ruleText)
 {
     // The pattern may hold "=" itself (a query); the kind never does.
-    const int eq = spec.lastIndexOf(QLatin1Char('='));
+    const int eq = ruleText.lastIndexOf(QLatin1Char('='));
     if (eq <= 0)
-        throw PhotoSiteError(QStringLiteral("fault '") + spec + QStringLiteral("': expected PATTERN=KIND[:ARG][xN]"));
+        throw PhotoSiteError(QStringLiteral("fault '") + ruleText + QStringLiteral("': expected PATTERN=KIND[:ARG][xN]"));
     FaultRule rule;
-    rule.pattern = spec.left(eq);
-    QString rest = spec.mid(eq + 1);
+    rule.pattern = ruleText.left(eq);
+    QString rest = ruleText.mid(eq + 1);
     static const QRegularExpression count(QStringLiteral("x(\\d+)$"));
     const QRegularExpressionMatch m = count.match(rest);
     if (m.hasMatch()) {
@@ -129,7 +129,7 @@ FaultRule parseFaultSpec(const QString &spec)
         }
     }
     if (!known)
-        throw PhotoSiteError(QStringLiteral("fault '") + spec + QStringLiteral("': unknown kind '") + kind
+        throw PhotoSiteError(QStringLiteral("fault '") + ruleText + QStringLiteral("': unknown kind '") + kind
                              + QLatin1Char('\''));
     validateFault(rule);
     return rule;

@@ -43,12 +43,12 @@ struct FaultRule
 
     double seconds() const;            // ARG as seconds
     qint64 bytes(qint64 fallback) const; // ARG as a byte count
-    QString spec(bool withCount = true) const; // back to PATTERN=KIND[:ARG][xN]
+    QString text(bool withCount = true) const; // back to PATTERN=KIND[:ARG][xN]
 };
 
 QString faultKindName(FaultKind kind);
 // PATTERN=KIND[:ARG][xN]; raises PhotoSiteError with the reason when the text is not one.
-FaultRule parseFaultSpec(const QString &spec);
+FaultRule parseFaultRule(const QString &ruleText);
 // Checks kind-specific arguments; raises PhotoSiteError.
 void validateFault(const FaultRule &rule);
 bool faultMatches(const QString &pattern, const QString &path, const QString &target);

@@ -99,8 +99,8 @@ int main(int argc, char **argv)
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     try {
-        for (const QString &spec : p.values(QStringLiteral("fault")))
-            options.faults << parseFaultSpec(spec);
+        for (const QString &ruleText : p.values(QStringLiteral("fault")))
+            options.faults << parseFaultRule(ruleText);
         PhotoSiteServer server(options);
         server.start();
         std::printf("%d\n%s/\n", server.port(), qPrintable(server.baseUrl()));

@@ -68,23 +68,23 @@ QByteArray faultsJson(const QList<FaultRule> &rules)
                                 {QStringLiteral("arg"), f.arg},
                                 {QStringLiteral("times"), f.times},
                                 {QStringLiteral("hits"), f.hits},
-                                {QStringLiteral("spec"), f.spec()}});
+                                {QStringLiteral("rule"), f.text()}});
     return QJsonDocument(list).toJson(QJsonDocument::Indented);
 }
 
 FaultRule faultFromJson(const QJsonObject &o)
 {
-    if (o.contains(QStringLiteral("spec")))
-        return parseFaultSpec(o.value(QStringLiteral("spec")).toString());
-    QString spec = o.value(QStringLiteral("pattern")).toString() + QLatin1Char('=')
+    if (o.contains(QStringLiteral("rule")))
+        return parseFaultRule(o.value(QStringLiteral("rule")).toString());
+    QString ruleText = o.value(QStringLiteral("pattern")).toString() + QLatin1Char('=')
                    + o.value(QStringLiteral("kind")).toString();
     const QString arg = o.value(QStringLiteral("arg")).toVariant().toString();
     if (!arg.isEmpty())
-        spec += QLatin1Char(':') + arg;
+        ruleText += QLatin1Char(':') + arg;
     const int times = o.value(QStringLiteral("times")).toInt(-1);
     if (times >= 0)
-        spec += QLatin1Char('x') + QString::number(times);
-    return parseFaultSpec(spec);
+        ruleText += QLatin1Char('x') + QString::number(times);
+    return parseFaultRule(ruleText);
 }
 
 // Faults come as a JSON object, a JSON list of objects, or lines of PATTERN=KIND[:ARG][xN].
@@ -101,7 +101,7 @@ QList<FaultRule> faultsFromBody(const QByteArray &body)
     } else {
         for (const QByteArray &line : body.split('\n'))
             if (!line.trimmed().isEmpty())
-                rules << parseFaultSpec(QString::fromUtf8(line.trimmed()));
+                rules << parseFaultRule(QString::fromUtf8(line.trimmed()));
     }
     return rules;
 }
@@ -140,7 +140,7 @@ void PhotoSiteServer::Impl::handle(const httplib::Request &req, httplib::Respons
     record.time = QDateTime::currentDateTime();
     const std::optional<FaultRule> fault = faults.take(path, target);
     if (fault)
-        record.fault = fault->spec(false);
+        record.fault = fault->text(false);
     log.add(record);
 
     const SiteResponse r = routes->handle(siteRequest(req, path, query));

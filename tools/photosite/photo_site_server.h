@@ -8,7 +8,7 @@
 //     site.start();
 //     fetch(site.baseUrl() + "/photos/alma/");
 //     const Manifest &truth = site.manifest();
-//     site.addFault(parseFaultSpec("/photos/*=500x2"));   // fails twice, then works
+//     site.addFault(parseFaultRule("/photos/*=500x2"));   // fails twice, then works
 //
 // Control addresses (for programs outside the process): GET /__manifest, GET /__requests,
 // GET or POST /__requests/reset, GET /__faults, POST /__faults (JSON or PATTERN=KIND[:ARG][xN]),

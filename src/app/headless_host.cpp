@@ -1,7 +1,7 @@
 #include "app/headless_host.h"
 
 #include "app/disk_space_report.h"
-#include "app/main_thread_bridge.h"
+#include "foundation/main_thread_call.h"
 #include "app/output_folder.h"
 #include "app/queue_rows.h"
 #include "engine/page_loader.h"

@@ -3,7 +3,7 @@
 #include "cli_browser.h"
 
 #include "app/headless_host.h"
-#include "app/main_thread_bridge.h"
+#include "foundation/main_thread_call.h"
 #include "app/program_context.h"
 #include "app/program_settings.h"
 #include "app/settings_file.h"

@@ -1,6 +1,6 @@
 #include "alert_popup.h"
 
-#include "main_thread_call.h"
+#include "foundation/main_thread_call.h"
 
 #include <QApplication>
 #include <QScreen>

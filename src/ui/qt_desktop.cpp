@@ -1,6 +1,6 @@
 #include "qt_desktop.h"
 
-#include "main_thread_call.h"
+#include "foundation/main_thread_call.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,6 +1,6 @@
 #include "qt_dialogs.h"
 
-#include "main_thread_call.h"
+#include "foundation/main_thread_call.h"
 
 #include <QApplication>
 #include <QInputDialog>

@@ -6,7 +6,7 @@
 
 #include "engine/worker_host.h"
 
-#include "app/main_thread_bridge.h"
+#include "foundation/main_thread_call.h"
 
 #include <memory>
 

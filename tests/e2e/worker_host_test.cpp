@@ -2,7 +2,7 @@
 // the host without a window.
 
 #include "app/headless_host.h"
-#include "app/main_thread_bridge.h"
+#include "foundation/main_thread_call.h"
 #include "app/queue_rows.h"
 #include "foundation/log.h"
 #include "foundation/paths.h"

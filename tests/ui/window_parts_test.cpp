@@ -3,7 +3,7 @@
 #include "test_support.h"
 
 #include "ui/alert_popup.h"
-#include "ui/main_thread_call.h"
+#include "foundation/main_thread_call.h"
 #include "ui/messages_panel.h"
 #include "ui/qt_dialogs.h"
 #include "ui/site_search.h"

@@ -1,5 +1,6 @@
-#include "app/main_thread_bridge.h"
+#include "main_thread_call.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
 
@@ -26,25 +27,19 @@ struct PendingCall
 
 } // namespace
 
-TMainThreadBridge::TMainThreadBridge(QObject *parent) : QObject(parent) {}
-
-TMainThreadBridge::~TMainThreadBridge()
+bool CallOnObjectThread(QObject *target, const std::function<void()> &fn, const std::atomic<bool> *detached)
 {
-    detach();
-}
-
-bool TMainThreadBridge::call(const std::function<void()> &fn)
-{
-    if (m_detached)
+    const auto isDetached = [detached] { return detached && *detached; };
+    if (isDetached())
         return false;
-    if (QThread::currentThread() == thread()) {
+    if (QThread::currentThread() == target->thread()) {
         fn();
         return true;
     }
     auto pending = std::make_shared<PendingCall>();
     pending->fn = fn;
     QMetaObject::invokeMethod(
-        this,
+        target,
         [pending] {
             {
                 std::lock_guard guard(pending->lock);
@@ -55,7 +50,7 @@ bool TMainThreadBridge::call(const std::function<void()> &fn)
             try {
                 pending->fn();
             } catch (...) {
-                pending->failure = std::current_exception();
+                pending->failure = std::current_exception(); // must not cross the event loop
             }
             {
                 std::lock_guard guard(pending->lock);
@@ -67,16 +62,46 @@ bool TMainThreadBridge::call(const std::function<void()> &fn)
 
     std::unique_lock wait(pending->lock);
     while (!pending->done) {
-        // Once the code runs it is waited for: it is on the main thread, which is not waiting.
-        if (m_detached && !pending->running) {
+        // Once the code runs it is waited for: it is on the target's thread, which is not waiting.
+        if (isDetached() && !pending->running) {
             pending->abandoned = true;
             return false;
         }
-        pending->changed.wait_for(wait, std::chrono::milliseconds(20));
+        if (detached)
+            pending->changed.wait_for(wait, std::chrono::milliseconds(20));
+        else
+            pending->changed.wait(wait);
     }
     if (pending->failure)
         std::rethrow_exception(pending->failure);
     return true;
+}
+
+bool IsMainThread()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    return !app || QThread::currentThread() == app->thread();
+}
+
+void RunOnMainThread(const std::function<void()> &fn)
+{
+    if (IsMainThread()) {
+        fn();
+        return;
+    }
+    CallOnObjectThread(QCoreApplication::instance(), fn);
+}
+
+TMainThreadBridge::TMainThreadBridge(QObject *parent) : QObject(parent) {}
+
+TMainThreadBridge::~TMainThreadBridge()
+{
+    detach();
+}
+
+bool TMainThreadBridge::call(const std::function<void()> &fn)
+{
+    return CallOnObjectThread(this, fn, &m_detached);
 }
 
 } // namespace orvix

@@ -5,6 +5,7 @@
 #include "foundation/folder_listing.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
+#include "foundation/text_codec.h"
 #include "foundation/text_files.h"
 #include "queue/queue_line.h"
 
@@ -172,7 +173,7 @@ QueueItemFiles::Folder *QueueItemFiles::folderOfPath(const QString &path) const
 QString QueueItemFiles::WriteItemFile(QueueKind queue, QStringView suffix, const QString &line)
 {
     Folder &f = folderOf(queue);
-    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + line.toUtf8() + QByteArray("\r\n");
+    const QByteArray bytes = EncodeLinesUtf8({line});
     const QString stem = m_session.sessionName + suffix.left(suffix.lastIndexOf(u'.')).toString();
     const QString extension = suffix.mid(suffix.lastIndexOf(u'.')).toString();
 

@@ -4,6 +4,7 @@
 
 #include "foundation/desktop.h"
 #include "foundation/paths.h"
+#include "foundation/time_stamps.h"
 #include "library/tags.h"
 
 #include <QCheckBox>
@@ -271,7 +272,7 @@ void TPicturePanel::ShowLocalCopyStatus(const QString &imageId)
     if (!tags.isEmpty())
         hint += QStringLiteral(", ") + tags;
     hint += QStringLiteral("\r\n")
-            + QFileInfo(m_localPicturePath).lastModified().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
+            + FormatTimeStamp(QFileInfo(m_localPicturePath).lastModified())
             + QStringLiteral("\r\n\r\n(right-click for options)");
     m_imageLocalBig->setToolTip(hint);
     m_imageLocal->setToolTip(hint);

@@ -61,7 +61,7 @@ TEST_F(SessionTest, FirstStartTakesSlotOneAndFindsNothing)
     EXPECT_TRUE(QFileInfo::exists(session.SessionFile));
     EXPECT_TRUE(QFileInfo(session.MediaQueueFolder).isDir());
     EXPECT_EQ(session.PageQueueFolder, sessions() + "q2/");
-    EXPECT_TRUE(MutexExists(QStringLiteral("orvixsession_1")));
+    EXPECT_TRUE(MutexExists(SessionSlotMutexName(sessions(), "orvixsession_1")));
     EXPECT_EQ(find(), nullptr);
     EXPECT_TRUE(dialogs.shown().isEmpty());
 }
@@ -124,10 +124,10 @@ TEST_F(SessionTest, AnotherSlotsLeftoversComeUnderThisSessionAndTheSlotIsLetGo)
     auto found = find();
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->name(), "orvixsession_3");
-    EXPECT_TRUE(MutexExists(QStringLiteral("orvixsession_3"))); // held while the panel is open
+    EXPECT_TRUE(MutexExists(SessionSlotMutexName(sessions(), "orvixsession_3"))); // held while the panel is open
 
     found->Resume(*queues);
-    EXPECT_FALSE(MutexExists(QStringLiteral("orvixsession_3")));
+    EXPECT_FALSE(MutexExists(SessionSlotMutexName(sessions(), "orvixsession_3")));
     EXPECT_EQ(namesIn(q1()), QStringList({"orvixsession_1_q1.txt"}));
     EXPECT_EQ(namesIn(q2()), QStringList({"orvixsession_1_q2.txt"}));
     EXPECT_EQ(readBytes(q2() + "orvixsession_1_q2.txt"), itemBytes(pageLine(2)));
@@ -153,8 +153,24 @@ TEST_F(SessionTest, ResumeWhileCancelingKeepsTheMediaLinesForLater)
 TEST_F(SessionTest, ATemporaryFileOfADeadCopyIsNeitherFoundNorKept)
 {
     writeBytes(sessions() + "orvixsession_1.session", {});
-    writeBytes(q1() + ".orvixsession_1_4242.tmp", itemBytes(mediaLine(1)).left(20));
+    writeBytes(q1() + ".orvix-99999999-x.part", itemBytes(mediaLine(1)).left(20));
     start();
     EXPECT_EQ(find(), nullptr);
     EXPECT_TRUE(namesIn(q1()).isEmpty());
+}
+
+// Slots are locked per settings folder: a copy holding slot 1 of another folder neither takes
+// this folder's slot 1 nor hides what its last holder left here.
+TEST_F(SessionTest, ASlotHeldForAnotherSettingsFolderHidesNothingHere)
+{
+    leaveBehind("orvixsession_1", {mediaLine(1)}, {});
+    DownloadSession elsewhere;
+    ASSERT_TRUE(elsewhere.Start(path("other/orvix_sessions/")));
+    EXPECT_EQ(elsewhere.SessionName, "orvixsession_1");
+
+    start();
+    EXPECT_EQ(session.SessionName, "orvixsession_1");
+    const auto found = find();
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->entries(), QStringList{mediaLine(1)});
 }

@@ -5,6 +5,7 @@
 #include "paths.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -150,6 +151,13 @@ bool DurableFile::placeNew(const QString &target)
         throw fileError("Cannot create file", target, lastError());
     named(true);
     return true;
+}
+
+bool WriteNewFileAtomic(const QString &file, const QByteArray &bytes)
+{
+    DurableFile f(QFileInfo(file).path());
+    f.write(bytes);
+    return f.placeNew(file);
 }
 
 void SyncFolder(const QString &folder)

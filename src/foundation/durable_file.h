@@ -56,6 +56,11 @@ private:
     timespec m_stamp{};
 };
 
+// A whole file under a name still free: false (and nothing written) when a file of that name
+// exists. Creates the folder; raises EFileError. WriteFileAtomic (files.h) is the form that
+// replaces.
+bool WriteNewFileAtomic(const QString &file, const QByteArray &bytes);
+
 // Deletes the temporary files of processes that ended in folder.
 void RemoveStaleDurableFiles(const QString &folder);
 

@@ -223,13 +223,6 @@ void WriteFileAtomic(const QString &file, const QByteArray &bytes)
     f.replace(file);
 }
 
-bool WriteNewFileAtomic(const QString &file, const QByteArray &bytes)
-{
-    DurableFile f(QFileInfo(file).path());
-    f.write(bytes);
-    return f.placeNew(file);
-}
-
 void WriteBytesToNewFile(const QString &file, const QByteArray &bytes)
 {
     if (QFileInfo(file).isDir())

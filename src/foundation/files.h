@@ -34,11 +34,9 @@ bool CanWriteToFolder(const QString &folder);
 
 // Whole contents; raises EFileError when the file cannot be read.
 QByteArray ReadFileBytes(const QString &file);
-// Through DurableFile: a crash or a power cut leaves the old or the new contents, never a part.
-// Creates the folder. Raises EFileError.
+// Writes a temporary file in the same folder and renames it over file, so a crash leaves the
+// old or the new contents, never a part. Creates the folder. Raises EFileError.
 void WriteFileAtomic(const QString &file, const QByteArray &bytes);
-// The same under a name still free: false (and nothing written) when a file of that name exists.
-bool WriteNewFileAtomic(const QString &file, const QByteArray &bytes);
 // Deletes file if present and writes bytes (an empty file when there are none). Raises.
 void WriteBytesToNewFile(const QString &file, const QByteArray &bytes);
 

@@ -98,6 +98,11 @@ int runGet(const QStringList &given, TCliIo &io)
             io.err << "orvix-cli get: not a web address: " << url << '\n';
             return ExitUsage;
         }
+        if (url.contains(u'|')) {
+            io.err << "orvix-cli get: an address may not hold \"|\" (it separates the parts of a queue line): " << url
+                   << '\n';
+            return ExitUsage;
+        }
     }
 
     QList<bool> listing;
@@ -167,6 +172,12 @@ int runPaste(const QStringList &given, TCliIo &io)
         const QString url = TextTrim(raw);
         if (url.isEmpty() || !TextContains(url, u"http://") || !TextContains(url, SiteName()))
             continue;
+        if (url.contains(u'|')) {
+            // It would break its queue line: never queued, and the run is not complete.
+            io.err << "malformed line (not queued): " << url.left(kMaxQuotedLine) << '\n';
+            run.markIncomplete();
+            continue;
+        }
         if (!run.queuePage(url, pageLine(url, QString::fromUtf16(kPictureUrlType), size, QString(), folder)))
             break;
         ++count;

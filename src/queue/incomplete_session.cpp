@@ -8,6 +8,7 @@
 #include "foundation/text.h"
 #include "foundation/text_files.h"
 #include "queue/control_flags.h"
+#include "queue/download_session.h"
 #include "queue/queue_item_files.h"
 #include "queue/queue_line.h"
 #include "queue/queue_state.h"
@@ -100,7 +101,8 @@ std::unique_ptr<FoundSession> FindIncompleteSession(const QString &sessionsFolde
     for (const QString &marker : ListFiles(sessionsFolder, QStringLiteral("*.session"))) {
         const QString candidate = TextRemoveSuffix(marker, u".session");
         const bool isOwn = candidate == own.sessionName;
-        if (!isOwn && MutexExists(candidate))
+        const QString mutex = SessionSlotMutexName(sessionsFolder, candidate);
+        if (!isOwn && MutexExists(mutex))
             continue; // another running copy owns it
         const auto leftovers = [&](const QString &folder) {
             QStringList files = ListItemFilesOldestFirst(folder, candidate);
@@ -120,9 +122,9 @@ std::unique_ptr<FoundSession> FindIncompleteSession(const QString &sessionsFolde
         found->m_mediaFiles = std::move(media);
         found->m_pageFiles = std::move(pages);
         if (!isOwn) {
-            if (MutexExists(candidate))
+            if (MutexExists(mutex))
                 InfoBox(QStringLiteral("Could not lock found_session"));
-            found->m_lock = SetMutex(candidate);
+            found->m_lock = SetMutex(mutex);
         }
         for (const QStringList *files : {&found->m_mediaFiles, &found->m_pageFiles}) {
             for (const QString &path : *files) {

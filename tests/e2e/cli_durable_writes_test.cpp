@@ -89,7 +89,7 @@ TEST_F(CliDurableWrites, EveryNameGivenFollowsASyncOfItsFileAndIsFollowedByASync
         named << QDir(file(QString())).relativeFilePath(n.to);
     }
     // The run named what it must keep: the pictures, their item files and the database.
-    EXPECT_EQ(named.filter(QRegularExpression(QStringLiteral("^pictures/[^/]+\\.jpg$"))).size(), 3)
+    EXPECT_EQ(named.filter(QRegularExpression(QStringLiteral("^pictures/[^/]+\\.(jpg|png)$"))).size(), 3)
         << named.join(u'\n').toStdString();
     EXPECT_GE(named.filter(QStringLiteral("orvix_sessions/q2/")).size(), 3) << named.join(u'\n').toStdString();
     EXPECT_GE(named.filter(QStringLiteral("orvix_sessions/q1/")).size(), 3) << named.join(u'\n').toStdString();

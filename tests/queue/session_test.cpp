@@ -85,8 +85,9 @@ TEST_F(SessionTest, WithAllTenSlotsHeldNoSessionStarts)
 // The last copy in this slot crashed; this copy has queued a line of its own meanwhile.
 TEST_F(SessionTest, OwnSlotLeftoversAreResumedInOrderWithoutTheLiveLines)
 {
-    writeBytes(q2() + "orvixsession_1_x.txt", itemBytes("https://h/photos/u/5/|id:1|2||/p/")); // listed, kept
-    writeBytes(q2() + "orvixsession_1_y.txt", itemBytes("garbage"));                           // neither
+    // Never processed: named as such and kept, outside the entries.
+    writeBytes(q2() + "orvixsession_1_x.txt", itemBytes("https://h/photos/u/5/|id:1|2||/p/"));
+    writeBytes(q2() + "orvixsession_1_y.txt", itemBytes("garbage"));
     leaveBehind(QStringLiteral("orvixsession_1"), {mediaLine(1), mediaLine(2), mediaLine(3)}, {pageLine(4)});
     start(settings() + "./orvix_sessions//"); // however the folder is written, live lines are known
     queues->QueuePage(QStringLiteral("live"), pageLine(9));
@@ -94,8 +95,11 @@ TEST_F(SessionTest, OwnSlotLeftoversAreResumedInOrderWithoutTheLiveLines)
     auto found = find();
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->name(), "orvixsession_1");
-    EXPECT_EQ(found->entries(), QStringList({mediaLine(1), mediaLine(2), mediaLine(3),
-                                             "https://h/photos/u/5/|id:1|2||/p/", pageLine(4)}));
+    EXPECT_EQ(found->entries(), QStringList({mediaLine(1), mediaLine(2), mediaLine(3), pageLine(4)}));
+    const QStringList problems{
+        "line that can never be processed, in " + q2() + "orvixsession_1_x.txt: \"https://h/photos/u/5/|id:1|2||/p/\"",
+        "line that can never be processed, in " + q2() + "orvixsession_1_y.txt: \"garbage\""};
+    EXPECT_EQ(found->problems(), problems);
     found->Resume(*queues);
     EXPECT_EQ(lines(queues->MediaQueue), QStringList({mediaLine(1), mediaLine(2), mediaLine(3)}));
     EXPECT_EQ(lines(queues->PageQueue), QStringList({pageLine(9), pageLine(4)}));
@@ -111,7 +115,8 @@ TEST_F(SessionTest, OwnSlotLeftoversAreResumedInOrderWithoutTheLiveLines)
     // The kept files make the session incomplete again; discard ends that.
     found = find();
     ASSERT_NE(found, nullptr);
-    EXPECT_EQ(found->entries(), QStringList({"https://h/photos/u/5/|id:1|2||/p/"}));
+    EXPECT_EQ(found->entries(), QStringList());
+    EXPECT_EQ(found->problems(), problems);
     found->Discard(queues->itemFiles());
     EXPECT_EQ(find(), nullptr);
     EXPECT_EQ(namesIn(q2()).size(), 2);

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace orvix {
@@ -25,6 +26,7 @@ namespace {
 
 const QString kTempPrefix = QStringLiteral(".orvix-");
 const QString kTempSuffix = QStringLiteral(".part");
+const QString kClaimSuffix = QStringLiteral(".claim");
 
 // Cuts text to at most n characters without leaving half of a surrogate pair at the end.
 QString leftWhole(const QString &text, qsizetype n)
@@ -78,80 +80,6 @@ Publish publishNoReplace(const QString &temp, const QString &target, bool &tempG
     return Publish::Done;
 }
 
-// The hidden file a picture is written to before it gets its name; removed unless released.
-// Created like any new file (the user's umask applies), not private to the owner.
-class TemporaryPicture
-{
-public:
-    explicit TemporaryPicture(const QString &folder)
-    {
-        static std::atomic<unsigned> serial{0};
-        for (;;) {
-            m_name = folder + kTempPrefix + QString::number(::getpid()) + u'-' + QString::number(++serial)
-                     + kTempSuffix;
-            m_fd = ::open(QFile::encodeName(m_name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (m_fd >= 0)
-                return;
-            if (errno != EEXIST)
-                throw EFileError(QStringLiteral("could not create ") + m_name + QStringLiteral(": ")
-                                 + systemError(errno));
-        }
-    }
-    ~TemporaryPicture()
-    {
-        closeFile();
-        if (!m_released)
-            ::unlink(QFile::encodeName(m_name).constData());
-    }
-    TemporaryPicture(const TemporaryPicture &) = delete;
-    TemporaryPicture &operator=(const TemporaryPicture &) = delete;
-
-    const QString &name() const { return m_name; }
-
-    // All bytes on the disk, or EFileError (a full disk shows at the latest when they must
-    // reach it).
-    void write(const QByteArray &bytes)
-    {
-        const char *data = bytes.constData();
-        qsizetype left = bytes.size();
-        while (left > 0) {
-            const ssize_t n = ::write(m_fd, data, size_t(left));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                fail();
-            data += n;
-            left -= n;
-        }
-        if (::fdatasync(m_fd) != 0)
-            fail();
-        if (!closeFile())
-            fail();
-    }
-
-    // The file has its real name now; with gone, the temporary name no longer exists either.
-    void release(bool gone) { m_released = gone; }
-
-private:
-    bool closeFile()
-    {
-        if (m_fd < 0)
-            return true;
-        const int rc = ::close(m_fd);
-        m_fd = -1;
-        return rc == 0;
-    }
-    [[noreturn]] void fail()
-    {
-        const int error = errno ? errno : EIO;
-        throw EFileError(QStringLiteral("could not write ") + m_name + QStringLiteral(": ") + systemError(error));
-    }
-
-    QString m_name;
-    int m_fd = -1;
-    bool m_released = false;
-};
-
 } // namespace
 
 QString PictureExtension(const QString &url)
@@ -200,26 +128,150 @@ QString PictureNamer::candidate(int counter) const
     return m_folder + stem + ending;
 }
 
-QString SaveNewPictureFile(const PictureNamer &namer, const QString &folder, const QByteArray &bytes)
+TemporaryPicture::TemporaryPicture(const QString &folder)
 {
     ForceFolder(folder);
-    TemporaryPicture temp(IncludeTrailingBackslash(folder));
-    temp.write(bytes);
+    static std::atomic<unsigned> serial{0};
+    const QString prefix = IncludeTrailingBackslash(folder) + kTempPrefix + QString::number(::getpid()) + u'-';
+    for (;;) {
+        m_name = prefix + QString::number(++serial) + kTempSuffix;
+        m_fd = ::open(QFile::encodeName(m_name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd >= 0)
+            return;
+        if (errno != EEXIST)
+            throw EFileError(QStringLiteral("could not create ") + m_name + QStringLiteral(": ") + systemError(errno));
+    }
+}
+
+TemporaryPicture::~TemporaryPicture()
+{
+    close();
+    if (!m_released)
+        ::unlink(QFile::encodeName(m_name).constData());
+}
+
+bool TemporaryPicture::append(const char *data, qint64 size)
+{
+    if (m_fd < 0) {
+        m_error = QStringLiteral("could not write ") + m_name + QStringLiteral(": closed");
+        return false;
+    }
+    while (size > 0) {
+        const ssize_t n = ::write(m_fd, data, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            m_error = QStringLiteral("could not write ") + m_name + QStringLiteral(": ") + systemError(n < 0 ? errno : EIO);
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+void TemporaryPicture::restart()
+{
+    m_error.clear();
+    if (m_fd < 0)
+        m_fd = ::open(QFile::encodeName(m_name).constData(), O_WRONLY | O_CLOEXEC);
+    if (m_fd < 0 || ::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0)
+        throw EFileError(QStringLiteral("could not empty ") + m_name + QStringLiteral(": ") + systemError(errno));
+}
+
+void TemporaryPicture::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+QByteArray TemporaryPicture::head(qint64 n) const
+{
+    QFile f(m_name);
+    return f.open(QIODevice::ReadOnly) ? f.read(n) : QByteArray();
+}
+
+QString TemporaryPicture::publish(const PictureNamer &namer)
+{
+    close();
+    // All bytes on the disk before the name appears (a full disk shows at the latest here).
+    const int fd = ::open(QFile::encodeName(m_name).constData(), O_RDONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fdatasync(fd) == 0;
+    const int error = errno ? errno : EIO;
+    if (fd >= 0)
+        ::close(fd);
+    if (!synced)
+        throw EFileError(QStringLiteral("could not write ") + m_name + QStringLiteral(": ") + systemError(error));
     for (int counter = 0;; ++counter) {
         const QString target = namer.candidate(counter);
         if (QFileInfo::exists(target))
             continue;
         bool tempGone = false;
-        if (publishNoReplace(temp.name(), target, tempGone) == Publish::Done) {
-            temp.release(tempGone);
+        if (publishNoReplace(m_name, target, tempGone) == Publish::Done) {
+            m_released = tempGone;
             return target;
         }
     }
 }
 
+QString SaveNewPictureFile(const PictureNamer &namer, const QString &folder, const QByteArray &bytes)
+{
+    TemporaryPicture temp(folder);
+    if (!temp.append(bytes.constData(), bytes.size()))
+        throw EFileError(temp.error());
+    return temp.publish(namer);
+}
+
+PictureClaim::PictureClaim(const QString &folder, const QString &key)
+{
+    ForceFolder(folder);
+    m_name = IncludeTrailingBackslash(folder) + kTempPrefix + key + kClaimSuffix;
+    m_fd = ::open(QFile::encodeName(m_name).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (m_fd < 0)
+        throw EFileError(QStringLiteral("could not create ") + m_name + QStringLiteral(": ") + systemError(errno));
+    m_held = ::flock(m_fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+PictureClaim::~PictureClaim()
+{
+    // Removed while still held: a run that opened it meanwhile finds the picture saved once it
+    // gets the lock.
+    if (m_held)
+        ::unlink(QFile::encodeName(m_name).constData());
+    ::close(m_fd);
+}
+
+bool LooksLikePicture(QByteArrayView head)
+{
+    static const QByteArrayView marks[] = {
+        QByteArrayView("\xFF\xD8\xFF", 3),                      // JPEG
+        QByteArrayView("\x89PNG\r\n\x1A\n", 8),                  // PNG
+        QByteArrayView("GIF87a", 6), QByteArrayView("GIF89a", 6), // GIF
+        QByteArrayView("\x00\x00\x01\x00", 4),                  // icon
+    };
+    for (const QByteArrayView mark : marks) {
+        if (head.startsWith(mark))
+            return true;
+    }
+    // A bitmap names its own file size and pixel offset after "BM".
+    return head.size() >= 14 && head.startsWith("BM");
+}
+
 void RemoveStaleTemporaryFiles(const QString &folder)
 {
     const QDir dir(folder);
+    const QStringList claims = dir.entryList({kTempPrefix + QStringLiteral("*") + kClaimSuffix},
+                                             QDir::Files | QDir::Hidden);
+    for (const QString &name : claims) {
+        const QString path = dir.filePath(name);
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(QFile::encodeName(path).constData()); // nobody holds it
+        ::close(fd);
+    }
     const QStringList names = dir.entryList({kTempPrefix + QStringLiteral("*") + kTempSuffix},
                                             QDir::Files | QDir::Hidden);
     for (const QString &name : names) {

@@ -39,7 +39,7 @@ void forEachLeftover(const QStringList &files, F &&fn)
 {
     for (const QString &path : files)
         if (FileExists(path))
-            fn(path, ReadTextFile(path));
+            fn(path, ReadItemFileText(path));
 }
 
 } // namespace

@@ -13,15 +13,7 @@ build="${1:-$root/build}"
 bench_build "$build" orvix-cli photosite
 cli="$build/src/cli/orvix-cli"
 
-work="$(mktemp -d)"
-site_pid=""
-cleanup() {
-    [ -n "$site_pid" ] && kill "$site_pid" 2>/dev/null && wait "$site_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-mkdir -p "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime"
+bench_scratch
 # Short pauses; a transfer below 1 KB/s fails after 5 seconds instead of 60.
 export ORVIX_WORKER_TIMING="poll=0,pause=100,fetchpause=100,lowspeed=5"
 

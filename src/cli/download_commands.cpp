@@ -30,9 +30,11 @@ const QString kCommonHelp = QStringLiteral(
     "  --out=FOLDER (the pictures folder; the desktop program's by default)\n"
     "  --retries=N: a picture that fails N times (each time after 5 attempts; default 3) is left for\n"
     "  \"orvix-cli resume\"; the desktop program retries without end.\n"
+    "  --size=0|1|2: the largest listed size of at most 500 pixels on its longer side, of at most\n"
+    "  1024, or the largest (the default); the smallest listed when none fits.\n"
     "exit codes: 0 everything queued was saved; 1 something failed, was skipped (a private picture\n"
-    "  needs approval in the browser) or the run was stopped (Ctrl+C, SIGTERM: after the item being\n"
-    "  worked on; the rest stays for resume); 2 bad arguments.\n"
+    "  needs approval in the browser) or the run was stopped (Ctrl+C, SIGTERM: at once, a download\n"
+    "  under way included; what is left stays for resume); 2 bad arguments.\n"
     "progress goes to stderr.");
 
 // A picture page shows its picture (or asks to confirm a private one); any other page the site

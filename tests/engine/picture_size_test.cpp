@@ -1,5 +1,5 @@
 // ResolvePictureFileUrl on hand-made sizes pages with markers the simulated site never leaves
-// out, and with no server at all.
+// out, and with no server at all; the choice among listed sizes.
 
 #include "engine/picture_size.h"
 #include "engine_fixture.h"
@@ -20,11 +20,11 @@ QString resolve(const QString &pageUrl)
     return ResolvePictureFileUrl(QStringLiteral("7"), QStringLiteral("ab"), u'L', pageUrl);
 }
 
-class LargestSizeTest : public EngineFixture {};
+class PictureSizeTest : public EngineFixture {};
 
 } // namespace
 
-TEST_F(LargestSizeTest, MissingMarkersGiveTheirMessages)
+TEST_F(PictureSizeTest, MissingMarkersGiveTheirMessages)
 {
     struct Case { const char *name; const char *page; QString message; };
     const Case cases[] = {
@@ -46,7 +46,7 @@ TEST_F(LargestSizeTest, MissingMarkersGiveTheirMessages)
     }
 }
 
-TEST_F(LargestSizeTest, UnreachableSizesPageReportsThroughTheFetch)
+TEST_F(PictureSizeTest, UnreachableSizesPageReportsThroughTheFetch)
 {
     const QString origin = QStringLiteral("http://127.0.0.1:%1").arg(orvix::test::UnusedPort());
     EXPECT_EQ(resolve(origin + QStringLiteral("/photos/o/7/in/set-1")), QString());

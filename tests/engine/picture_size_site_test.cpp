@@ -1,5 +1,5 @@
-// ResolvePictureFileUrl against the simulated photo site: every picture's largest file, as the
-// site's manifest knows it, whether the sizes page shows it or links to it.
+// ResolvePictureFileUrl against the simulated photo site: every picture's file of each size
+// choice, as the site's manifest knows it, whether the sizes page shows it or links to it.
 
 #include "engine/cookie_jar.h"
 #include "engine/ie_http.h"
@@ -20,7 +20,7 @@ using orvix::photosite::PhotoSiteServer;
 
 namespace {
 
-class LargestSizeSiteTest : public orvix::test::EngineFixture
+class PictureSizeSiteTest : public orvix::test::EngineFixture
 {
 protected:
     void SetUp() override
@@ -79,7 +79,7 @@ protected:
 
 } // namespace
 
-TEST_F(LargestSizeSiteTest, EveryPublicPictureResolvesToItsLargestFile)
+TEST_F(PictureSizeSiteTest, EveryPublicPictureResolvesToItsLargestFile)
 {
     int shown = 0, relativeLink = 0, absoluteLink = 0;
     for (const photosite::ManifestPicture &p : m_site->manifest().pictures) {
@@ -101,7 +101,7 @@ TEST_F(LargestSizeSiteTest, EveryPublicPictureResolvesToItsLargestFile)
     EXPECT_GT(absoluteLink, 0);
 }
 
-TEST_F(LargestSizeSiteTest, PrivatePictureNeedsTheConfirmationCookie)
+TEST_F(PictureSizeSiteTest, PrivatePictureNeedsTheConfirmationCookie)
 {
     const photosite::ManifestPicture &p = firstPicture([](const auto &p) { return p.isPrivate; });
     TCookieJar::instance().clear();
@@ -119,7 +119,7 @@ TEST_F(LargestSizeSiteTest, PrivatePictureNeedsTheConfirmationCookie)
     TCookieJar::instance().clear();
 }
 
-TEST_F(LargestSizeSiteTest, FailingPagesAndCancelFlags)
+TEST_F(PictureSizeSiteTest, FailingPagesAndCancelFlags)
 {
     // A picture whose largest size is behind a link, so that both pages can fail.
     const photosite::ManifestPicture &p = firstPicture([this](const auto &p) { return !p.isPrivate && !largestShown(p); });
@@ -156,7 +156,7 @@ TEST_F(LargestSizeSiteTest, FailingPagesAndCancelFlags)
     EXPECT_EQ(takeMessages(), QStringList());
 }
 
-TEST_F(LargestSizeSiteTest, EachSizeChoiceTakesTheFileTheSiteNames)
+TEST_F(PictureSizeSiteTest, EachSizeChoiceTakesTheFileTheSiteNames)
 {
     const QChar letters[] = {u'M', u'L', u'O'};
     int atLimit = 0, noneFits = 0, largeBelowOriginal = 0;

@@ -81,15 +81,23 @@ QByteArray DecodeResponseBody(const QByteArray &body, QChar unzipMethod, qint64 
         return body;
     QByteArray out;
     decodeEitherWay(unzipMethod, [&](bool gzip) {
-        out.clear();
-        QByteArrayView rest = gzip ? QByteArrayView(body) : QByteArrayView(body).sliced(8);
-        const Reader read = [&] {
-            const QByteArrayView piece = rest.first(qMin(rest.size(), kPiece));
-            rest = rest.sliced(piece.size());
-            return piece.toByteArray();
+        const auto inflateInto = [&](const Writer &write) {
+            QByteArrayView rest = gzip ? QByteArrayView(body) : QByteArrayView(body).sliced(8);
+            const Reader read = [&] {
+                const QByteArrayView piece = rest.first(qMin(rest.size(), kPiece));
+                rest = rest.sliced(piece.size());
+                return piece.toByteArray();
+            };
+            return inflatePieces(read, write, gzip ? 16 + MAX_WBITS : MAX_WBITS, limit);
         };
-        const Writer write = [&](const char *data, qsizetype n) { out.append(data, n); };
-        return inflatePieces(read, write, gzip ? 16 + MAX_WBITS : MAX_WBITS, limit);
+        // Measured first, so that memory never holds more than the output itself, nor grows
+        // towards the limit for a body that turns out to be over it.
+        qsizetype size = 0;
+        if (inflateInto([&](const char *, qsizetype n) { size += n; }) != Inflated::Done)
+            return Inflated::Broken;
+        out = QByteArray();
+        out.reserve(size);
+        return inflateInto([&](const char *data, qsizetype n) { out.append(data, n); });
     });
     return out;
 }

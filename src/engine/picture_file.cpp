@@ -1,5 +1,6 @@
 #include "engine/picture_file.h"
 
+#include "foundation/durable_file.h"
 #include "foundation/errors.h"
 #include "foundation/file_names.h"
 #include "foundation/files.h"
@@ -9,8 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <atomic>
 
 #include <cerrno>
 #include <cstdio>
@@ -210,6 +209,7 @@ QString TemporaryPicture::publish(const PictureNamer &namer)
         bool tempGone = false;
         if (publishNoReplace(m_name, target, tempGone) == Publish::Done) {
             m_released = tempGone;
+            SyncFolder(QFileInfo(target).absolutePath()); // the name survives a power cut too
             return target;
         }
     }
@@ -217,10 +217,14 @@ QString TemporaryPicture::publish(const PictureNamer &namer)
 
 QString SaveNewPictureFile(const PictureNamer &namer, const QString &folder, const QByteArray &bytes)
 {
-    TemporaryPicture temp(folder);
-    if (!temp.append(bytes.constData(), bytes.size()))
-        throw EFileError(temp.error());
-    return temp.publish(namer);
+    DurableFile temp(folder);
+    temp.write(bytes);
+    for (int counter = 0;; ++counter) {
+        const QString target = namer.candidate(counter);
+        // Never over another picture, even one saved by another run a moment ago.
+        if (!QFileInfo::exists(target) && temp.placeNew(target))
+            return target;
+    }
 }
 
 PictureClaim::PictureClaim(const QString &folder, const QString &key)
@@ -272,16 +276,7 @@ void RemoveStaleTemporaryFiles(const QString &folder)
             ::unlink(QFile::encodeName(path).constData()); // nobody holds it
         ::close(fd);
     }
-    const QStringList names = dir.entryList({kTempPrefix + QStringLiteral("*") + kTempSuffix},
-                                            QDir::Files | QDir::Hidden);
-    for (const QString &name : names) {
-        bool ok = false;
-        const pid_t pid = name.mid(kTempPrefix.size()).section(u'-', 0, 0).toInt(&ok);
-        if (!ok || pid <= 0 || pid == ::getpid())
-            continue;
-        if (::kill(pid, 0) != 0 && errno == ESRCH)
-            QFile::remove(dir.filePath(name));
-    }
+    RemoveStaleDurableFiles(folder);
 }
 
 bool PictureFileInFolder(const QString &folder, const QString &key)

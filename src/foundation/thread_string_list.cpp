@@ -6,18 +6,18 @@
 #include "text_list.h"
 
 #include <QIODevice>
-#include <QMutexLocker>
+#include <mutex>
 
 namespace orvix {
 
-using Lock = QMutexLocker<QRecursiveMutex>;
+using Lock = std::lock_guard<std::recursive_mutex>;
 
 TThreadStringList::TThreadStringList() = default;
 
 TThreadStringList::~TThreadStringList()
 {
     _destoyed.store(true, std::memory_order_release);
-    Lock lock(&FLock);
+    Lock lock(FLock);
     FStringList.clear();
 }
 
@@ -40,14 +40,14 @@ void TThreadStringList::checkIndex(int index) const
 
 int TThreadStringList::Add(const QString &s)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     FStringList.append(s);
     return int(FStringList.size()) - 1;
 }
 
 void TThreadStringList::AddStrings(const QStringList &strings)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     if (destroying())
         return;
     FStringList.append(strings);
@@ -55,7 +55,7 @@ void TThreadStringList::AddStrings(const QStringList &strings)
 
 void TThreadStringList::Insert(int index, const QString &s)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     if (destroying())
         return;
     if (index < 0 || index > FStringList.size())
@@ -65,7 +65,7 @@ void TThreadStringList::Insert(int index, const QString &s)
 
 void TThreadStringList::Delete(int index)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     if (destroying())
         return;
     checkIndex(index);
@@ -74,7 +74,7 @@ void TThreadStringList::Delete(int index)
 
 void TThreadStringList::DeleteFirstExact(const QString &line)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     if (destroying())
         return;
     const qsizetype i = FStringList.indexOf(line);
@@ -84,7 +84,7 @@ void TThreadStringList::DeleteFirstExact(const QString &line)
 
 void TThreadStringList::Clear()
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     if (destroying())
         return;
     FStringList.clear();
@@ -92,7 +92,7 @@ void TThreadStringList::Clear()
 
 void TThreadStringList::Exchange(int index1, int index2)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     checkIndex(index1);
     checkIndex(index2);
     FStringList.swapItemsAt(index1, index2);
@@ -100,13 +100,13 @@ void TThreadStringList::Exchange(int index1, int index2)
 
 void TThreadStringList::Sort()
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     SortListNoCase(FStringList);
 }
 
 bool TThreadStringList::Find(const QString &s, int &index) const
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     int lo = 0, hi = int(FStringList.size()) - 1;
     while (lo <= hi) {
         const int mid = lo + (hi - lo) / 2;
@@ -130,7 +130,7 @@ bool TThreadStringList::Find(const QString &s, int &index) const
 
 int TThreadStringList::IndexOf(const QString &s) const
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     for (int i = 0; i < FStringList.size(); ++i)
         if (CompareTextNoCase(FStringList[i], s) == 0)
             return i;
@@ -149,7 +149,7 @@ QStringView nameOf(const QString &line)
 
 int TThreadStringList::IndexOfName(const QString &name) const
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     for (int i = 0; i < FStringList.size(); ++i) {
         const QString &line = FStringList[i];
         if (line.contains(u'=') && CompareTextNoCase(nameOf(line), name) == 0)
@@ -160,34 +160,34 @@ int TThreadStringList::IndexOfName(const QString &name) const
 
 int TThreadStringList::Count() const
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     return destroying() ? 0 : int(FStringList.size());
 }
 
 QString TThreadStringList::Strings(int index) const
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     checkIndex(index);
     return FStringList[index];
 }
 
 void TThreadStringList::SetStrings(int index, const QString &s)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     checkIndex(index);
     FStringList[index] = s;
 }
 
 QString TThreadStringList::Names(int index) const
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     checkIndex(index);
     return nameOf(FStringList[index]).toString();
 }
 
 QString TThreadStringList::Values(const QString &name) const
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     const int i = IndexOfName(name);
     if (i < 0)
         return QString();
@@ -197,7 +197,7 @@ QString TThreadStringList::Values(const QString &name) const
 
 void TThreadStringList::SetValues(const QString &name, const QString &value)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     const int i = IndexOfName(name);
     if (value.isEmpty()) {
         if (i >= 0)
@@ -213,86 +213,86 @@ void TThreadStringList::SetValues(const QString &name, const QString &value)
 
 QString TThreadStringList::Text() const
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     return JoinTextLines(FStringList);
 }
 
 void TThreadStringList::SetText(const QString &text)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     FStringList = SplitTextLines(text);
 }
 
 QString TThreadStringList::CommaText() const
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     return ListToDelimitedText(FStringList, u',');
 }
 
 void TThreadStringList::SetCommaText(const QString &text)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     FStringList = DelimitedTextToList(text, u',');
 }
 
 QChar TThreadStringList::Delimiter() const
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     return m_delimiter;
 }
 
 void TThreadStringList::SetDelimiter(QChar delimiter)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     m_delimiter = delimiter;
 }
 
 QString TThreadStringList::DelimitedText() const
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     return ListToDelimitedText(FStringList, m_delimiter);
 }
 
 void TThreadStringList::SetDelimitedText(const QString &text)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     FStringList = DelimitedTextToList(text, m_delimiter);
 }
 
 int TThreadStringList::Capacity() const
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     return int(FStringList.capacity());
 }
 
 void TThreadStringList::SetCapacity(int capacity)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     FStringList.reserve(capacity);
 }
 
 void TThreadStringList::LoadFromFile(const QString &fileName)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     FStringList = SplitTextLines(DecodeTextBytes(ReadFileBytes(fileName)));
 }
 
 void TThreadStringList::LoadFromStream(QIODevice &stream)
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     const QByteArray bytes = stream.readAll();
     FStringList = SplitTextLines(DecodeTextBytes(bytes));
 }
 
 void TThreadStringList::SaveToFile(const QString &fileName) const
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     WriteFileAtomic(fileName, EncodeLinesUtf8(FStringList));
 }
 
 void TThreadStringList::SaveToStream(QIODevice &stream) const
 {
-    Lock lock(&FLock);
+    Lock lock(FLock);
     const QByteArray bytes = EncodeLinesUtf8(FStringList);
     if (stream.write(bytes) != bytes.size())
         throw EFileError(QStringLiteral("Stream write error: ") + stream.errorString());

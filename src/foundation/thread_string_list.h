@@ -7,7 +7,7 @@
 // empty, find a line and delete it) takes the lock with LockList (or a Locker), runs through
 // the list's own operations, which lock again re-entrantly, and then unlocks.
 
-#include <QRecursiveMutex>
+#include <mutex>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -90,7 +90,8 @@ private:
     void checkIndex(int index) const;
 
     QStringList FStringList;
-    mutable QRecursiveMutex FLock;
+    // A standard mutex rather than QRecursiveMutex: its locking is visible to the thread sanitizer.
+    mutable std::recursive_mutex FLock;
     std::atomic<bool> _destoyed{false};
     QChar m_delimiter = u',';
 };

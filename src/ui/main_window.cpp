@@ -7,6 +7,8 @@
 #include "resume_panel.h"
 #include "window_settings_controls.h"
 #include "worker_host_window.h"
+#include "widgets/tab_sheet_x.h"
+#include "widgets/varnel_page_control_x.h"
 
 #include "app/program_context.h"
 #include "foundation/alerts.h"
@@ -31,9 +33,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QSplitter>
-#include <QStackedWidget>
 #include <QStatusBar>
-#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -118,21 +118,27 @@ void TFormMain::buildWindow()
                 DebugMsg(QStringLiteral("DocumentComplete: ") + url + (ok ? QString() : QStringLiteral(" (failed)")));
             });
 
-    auto *tsBrowser = new QWidget;
+    m_pcPanels = new TVarnelPageControlX;
+    m_pcPanels->setObjectName(QStringLiteral("pcPanels"));
+    TTabSheetX *tsBrowser = m_pcPanels->AddPage(QStringLiteral("Browser"));
     tsBrowser->setObjectName(QStringLiteral("tsBrowser"));
     auto *browserLayout = new QVBoxLayout(tsBrowser);
     browserLayout->setContentsMargins(0, 0, 0, 0);
     browserLayout->addWidget(m_browser);
+    TTabSheetX *tsDebug = m_pcPanels->AddPage(QStringLiteral("Debug"));
+    tsDebug->setObjectName(QStringLiteral("tsDebug"));
+    auto *debugLayout = new QVBoxLayout(tsDebug);
+    debugLayout->setContentsMargins(0, 0, 0, 0);
     m_debugPage = new TDebugPage(nullptr);
-    m_pcPanels = new QStackedWidget;
-    m_pcPanels->setObjectName(QStringLiteral("pcPanels"));
-    m_pcPanels->addWidget(tsBrowser);
-    m_pcPanels->addWidget(m_debugPage);
+    debugLayout->addWidget(m_debugPage);
+    m_pcPanels->setHideAllTabs(true);
+    m_pcPanels->Loaded();
 
     // The picture strips live here once they are part of the program.
-    m_pcBottom = new QTabWidget;
+    m_pcBottom = new TVarnelPageControlX;
     m_pcBottom->setObjectName(QStringLiteral("pcBottom"));
-    m_pcBottom->tabBar()->hide();
+    m_pcBottom->setHideAllTabs(true);
+    m_pcBottom->Loaded();
     m_pcBottom->hide();
 
     auto *splitter1 = new QSplitter(Qt::Vertical);
@@ -182,7 +188,7 @@ void TFormMain::FormCreate()
 {
     m_context->PrepareDataFiles();
     setWindowTitle(appTitle());
-    m_pcPanels->setCurrentIndex(0);
+    m_pcPanels->SetTab(0);
     ResetPageArea();
 
     if (!m_context->StartSession())
@@ -335,7 +341,7 @@ void TFormMain::closeEvent(QCloseEvent *event)
 bool TFormMain::event(QEvent *event)
 {
     if (event->type() == QEvent::Resize && m_messages && m_messages->isVisible())
-        m_messages->MakeCaptionVisible();
+        m_messages->MakeHeaderVisible();
     return QMainWindow::event(event);
 }
 
@@ -366,7 +372,7 @@ void TFormMain::DrawScreenText(const QString &text, int line)
 
 void TFormMain::ToggleDebugPage()
 {
-    m_pcPanels->setCurrentIndex(m_pcPanels->currentIndex() == 0 ? 1 : 0);
+    m_pcPanels->SetTab(m_pcPanels->ActivePageIndex() == 0 ? 1 : 0);
 }
 
 void TFormMain::miCheckDBIntegrityClick()

@@ -20,8 +20,6 @@
 
 #include <memory>
 
-class QStackedWidget;
-class QTabWidget;
 class QTimer;
 
 namespace orvix {
@@ -33,6 +31,7 @@ class TMainMenu;
 class TMessagesPanel;
 class TPageTypeArea;
 class TResumePanel;
+class TVarnelPageControlX;
 class TWebBrowserK;
 class TWindowWorkerHost;
 class TWindowSettingsControls;
@@ -165,8 +164,8 @@ private:
     TTopBar *m_topBar = nullptr;
     TPageTypeArea *m_pageType = nullptr;
     QWidget *m_panelTop = nullptr;
-    QStackedWidget *m_pcPanels = nullptr;
-    QTabWidget *m_pcBottom = nullptr;
+    TVarnelPageControlX *m_pcPanels = nullptr;
+    TVarnelPageControlX *m_pcBottom = nullptr;
     TWebBrowserK *m_browser = nullptr;
     TMessagesPanel *m_messages = nullptr;
     TDebugPage *m_debugPage = nullptr;

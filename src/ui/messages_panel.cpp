@@ -12,7 +12,7 @@
 namespace orvix {
 
 TMessagesPanel::TMessagesPanel(QWidget *parent)
-    : TCaptionPanel(QStringLiteral("Messages"), parent)
+    : TCaptionPanelK(QStringLiteral("Messages"), parent)
 {
     setObjectName(QStringLiteral("panelMessages"));
     m_edErrorLog = new QPlainTextEdit(this);
@@ -22,8 +22,7 @@ TMessagesPanel::TMessagesPanel(QWidget *parent)
     contentLayout()->addWidget(m_edErrorLog);
     resize(460, 220);
     hide();
-    connect(this, &TCaptionPanel::closeClicked, this, &TMessagesPanel::Dismiss);
-    connect(this, &TCaptionPanel::mouseReleased, this, &TCaptionPanel::MakeCaptionVisible);
+    connect(this, &TCaptionPanelK::OnButtonClick, this, &TMessagesPanel::Dismiss);
 }
 
 void TMessagesPanel::LogMessageInternal(const QString &s, TLog *log)
@@ -49,7 +48,7 @@ void TMessagesPanel::Dismiss()
 {
     m_edErrorLog->clear();
     hide();
-    MakeCaptionVisible();
+    MakeHeaderVisible();
 }
 
 QStringList TMessagesPanel::lines() const

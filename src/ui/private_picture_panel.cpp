@@ -12,7 +12,7 @@
 namespace orvix {
 
 TPrivatePicturePanel::TPrivatePicturePanel(QWidget *parent, std::function<void(const QString &)> openUrl)
-    : TCaptionPanel(QStringLiteral("Queue Manager"), parent), m_openUrl(std::move(openUrl))
+    : TCaptionPanelK(QStringLiteral("Queue Manager"), parent), m_openUrl(std::move(openUrl))
 {
     setObjectName(QStringLiteral("cpanelPrivatePicture"));
     auto *text = new QLabel(QStringLiteral("A private picture needs your approval to be downloaded.\n"
@@ -28,7 +28,7 @@ TPrivatePicturePanel::TPrivatePicturePanel(QWidget *parent, std::function<void(c
     m_button4->setObjectName(QStringLiteral("Button4"));
     connect(m_button3, &QPushButton::clicked, this, &TPrivatePicturePanel::Button3Click);
     connect(m_button4, &QPushButton::clicked, this, &TPrivatePicturePanel::Button4Click);
-    connect(this, &TCaptionPanel::closeClicked, this, &TPrivatePicturePanel::cpanelPrivatePictureButtonClick);
+    connect(this, &TCaptionPanelK::OnButtonClick, this, &TPrivatePicturePanel::cpanelPrivatePictureButtonClick);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -12,7 +12,7 @@ class QPushButton;
 
 namespace orvix {
 
-class TPrivatePicturePanel : public TCaptionPanel
+class TPrivatePicturePanel : public TCaptionPanelK
 {
     Q_OBJECT
 public:

@@ -37,6 +37,7 @@ void TPageControlK::InsertPage(TTabSheetX *page)
     FPages.append(page);
     syncTabs();
     layoutPages();
+    updateGeometry();
 }
 
 void TPageControlK::RemovePage(TTabSheetX *page)
@@ -108,6 +109,24 @@ QRect TPageControlK::PageArea() const
 {
     const int top = m_tabBar->isHidden() ? 0 : m_tabBar->sizeHint().height();
     return QRect(0, top, width(), std::max(0, height() - top));
+}
+
+QSize TPageControlK::sizeHint() const
+{
+    QSize size(0, 0);
+    for (const TTabSheetX *page : FPages)
+        size = size.expandedTo(page->sizeHint());
+    const QRect area = PageArea();
+    return size + QSize(width() - area.width(), height() - area.height());
+}
+
+QSize TPageControlK::minimumSizeHint() const
+{
+    QSize size(0, 0);
+    for (const TTabSheetX *page : FPages)
+        size = size.expandedTo(page->minimumSizeHint().expandedTo(page->minimumSize()));
+    const QRect area = PageArea();
+    return size + QSize(width() - area.width(), height() - area.height());
 }
 
 void TPageControlK::layoutPages()

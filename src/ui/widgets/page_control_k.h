@@ -35,6 +35,9 @@ public:
     void setActivePage(TTabSheetX *page);
     // An index outside the pages means no page.
     void setActivePageIndex(int index);
+    // The stacked-widget names of the same, for code that switches views by index.
+    int currentIndex() const { return ActivePageIndex(); }
+    void setCurrentIndex(int index) { setActivePageIndex(index); }
 
     // The one handler slot: set, read and replace it as a whole.
     const NotifyEvent &OnChangeX() const { return FChangeX; }
@@ -45,6 +48,9 @@ public:
     QTabBar *TabBar() const { return m_tabBar; }
     // Where the pages go.
     virtual QRect PageArea() const;
+    // As large as the largest page, like a stack of views.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -30,6 +30,7 @@ void TVarnelPageControlX::applyTabs(bool reassignActive)
     if (active)
         active->setFocusPolicy(FHideAllTabs ? Qt::NoFocus : Qt::TabFocus);
     layoutPages();
+    updateGeometry();
     update();
 }
 

@@ -4,7 +4,7 @@
 #include "foundation/log.h"
 #include "foundation/text.h"
 #include "pages/site.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 
 namespace orvix {
 
@@ -26,7 +26,7 @@ QStringList sizeItems(QStringView page)
 
 } // namespace
 
-QString ResolveLargestSizeUrl(const QString &imageId, const QString &imageSecretId, QChar,
+QString ResolveLargestSizeUrl(const RunControl &run, const QString &imageId, const QString &imageSecretId, QChar,
                               const QString &pageUrl)
 {
     const QString prefix = QStringLiteral("URL failed (L/O): ") + imageId + u'_' + imageSecretId
@@ -34,7 +34,7 @@ QString ResolveLargestSizeUrl(const QString &imageId, const QString &imageSecret
     const QString sizesUrl = TextRemoveSuffix(TextBefore(pageUrl, u"/in/"), u"/") + QStringLiteral("/sizes/");
 
     QString error;
-    QString page = FetchPageText(sizesUrl, error, prefix);
+    QString page = FetchPageText(run, sizesUrl, error, prefix);
     if (!TextContains(page, u"allsizes-photo")) {
         LogMessage(prefix + QStringLiteral(" allsizes-photo not found"));
         return {};
@@ -48,13 +48,13 @@ QString ResolveLargestSizeUrl(const QString &imageId, const QString &imageSecret
     const QString &largest = sizes.last();
     if (TextContains(largest, u"<a href")) {
         const QString link = NormalizePhotoUrl(TextBefore(TextAfter(largest, u"href=\""), u"\""));
-        page = FetchPageText(link, error, prefix);
+        page = FetchPageText(run, link, error, prefix);
         if (!TextContains(page, u"allsizes-photo")) {
             LogMessage(prefix + QStringLiteral(" allsizes-photo not found (L2)"));
             return {};
         }
     }
-    if (CancelMediaQueue || CancelPageQueue)
+    if (run.Canceling())
         return {};
 
     const QString lowered = TextLower(page);

@@ -10,7 +10,7 @@
 #include "foundation/log.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 #include "queue/queue_line.h"
 #include "queue/queue_state.h"
 
@@ -45,7 +45,7 @@ qint64 FreeDiskSpace(const QString &folder)
 
 TThreadDownloadMediaItems::TThreadDownloadMediaItems(QueueState &queues, IWorkerHost &host,
                                                      MediaWorkerOptions options)
-    : TWorkerThread(options.timing), m_queues(queues), m_host(host), m_options(std::move(options))
+    : TWorkerThread(queues.run(), options.timing), m_queues(queues), m_host(host), m_options(std::move(options))
 {
     if (!m_options.freeSpace)
         m_options.freeSpace = FreeDiskSpace;
@@ -65,22 +65,22 @@ void TThreadDownloadMediaItems::Execute()
     http.OnPacketRead = [this](TIEHttp &sender) { progress(sender); };
     // A stalled server raises no packet events; cancel must still reach the download.
     http.setTimerIntervalSeconds(1);
-    http.OnTimer = [](TIEHttp &sender) {
-        if (CancelMediaQueue || CancelPageQueue)
+    http.OnTimer = [this](TIEHttp &sender) {
+        if (m_run.Canceling())
             sender.StopRequest();
     };
     ie1 = &http;
 
-    while (!AppClosing) {
+    while (!m_run.AppClosing) {
         try {
-            ServeCancelAndPause(m_queues.MediaQueue, CancelMediaQueue, m_host);
-            if (AppClosing)
+            ServeCancelAndPause(m_queues.MediaQueue, m_run.CancelMediaQueue, m_host);
+            if (m_run.AppClosing)
                 break;
 
             if (m_queues.MediaQueue.Count() == 0) {
                 // The page worker may still be producing lines.
                 if (m_queues.PageQueue.Count() > 0) {
-                    m_host.ShowDownloading(statusLine());
+                    m_host.ShowDownloading(status());
                     m_host.ShowDownloadStatus();
                 }
                 if (!Pause(m_timing.pollMs))
@@ -106,7 +106,7 @@ void TThreadDownloadMediaItems::Execute()
 
             if (m_queues.PageQueue.Count() == 0 && m_queues.MediaQueue.Count() == 0)
                 m_host.QueueFinished();
-            m_host.ShowDownloading(statusLine());
+            m_host.ShowDownloading(status());
             m_host.ShowDownloadStatus();
         } catch (const std::exception &e) {
             // Nothing may end the worker: the line at the front is tried again after a pause.
@@ -119,15 +119,15 @@ void TThreadDownloadMediaItems::Execute()
 
 void TThreadDownloadMediaItems::serveLine(const QString &line)
 {
-    const QStringList fields = TextSplit(line, u"|", true);
-    if (fields.size() != kQueueLineFields) {
-        LogMessage(QStringLiteral("Could not download ") + fields.value(0) + QStringLiteral(". length <> 5"));
+    const std::optional<MediaLine> parsed = ParseMediaLine(line);
+    if (!parsed) {
+        LogMessage(QStringLiteral("Could not download ") + FirstLineField(line) + QStringLiteral(". length <> 5"));
         Pause(m_timing.failurePauseMs);
-        if (RemoveFirstIfStill(m_queues.MediaQueue, line) && fields.size() >= 4)
-            m_queues.DeleteQueueItemFile(QueueKind::Media, fields[3]);
+        if (RemoveFirstIfStill(m_queues.MediaQueue, line))
+            m_queues.DeleteQueueItemFile(QueueKind::Media, MediaLineKey(line));
         return;
     }
-    const MediaLine media{fields[0], fields[1], fields[2], fields[3], fields[4]};
+    const MediaLine &media = *parsed;
     if (downloadPicture(media) != Result::Failed) {
         m_failedPasses = 0;
         // Taken away meanwhile (remove or cancel), its item file went with it.
@@ -161,7 +161,7 @@ void TThreadDownloadMediaItems::countFailure(const QString &line, const MediaLin
 TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadPicture(const MediaLine &media)
 {
     _imageUrl = media.downloadUrl;
-    m_host.SetListViewQueueStatus(media.downloadUrl, QString::fromUtf16(kRowWorking));
+    m_host.SetListViewQueueStatus(media.downloadUrl, RowStatus::Working);
     Result result = Result::Failed;
     try {
         const QString folder = PictureFolder(media.targetFolder.isEmpty() ? m_host.DefaultTargetFolder()
@@ -184,9 +184,9 @@ TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadPicture(con
     }
     // A saved picture's row was set to "done" by PublishImage.
     if (result == Result::Canceled)
-        m_host.SetListViewQueueStatus(media.downloadUrl, QString::fromUtf16(kRowCanceled));
+        m_host.SetListViewQueueStatus(media.downloadUrl, RowStatus::Canceled);
     else if (result == Result::Failed)
-        m_host.SetListViewQueueStatus(media.downloadUrl, QString::fromUtf16(kRowFailed));
+        m_host.SetListViewQueueStatus(media.downloadUrl, RowStatus::Failed);
     return result;
 }
 
@@ -250,8 +250,7 @@ bool TThreadDownloadMediaItems::fetch(const QString &url, QByteArray &body)
                        + exceptionMessage(e));
         }
     }
-    _currentImagePerc = 100;
-    _currentImageStatus.clear();
+    m_bytesRead = -1;
     if (fetched)
         body = ie1->ResultMs();
     return fetched;
@@ -259,24 +258,22 @@ bool TThreadDownloadMediaItems::fetch(const QString &url, QByteArray &body)
 
 void TThreadDownloadMediaItems::progress(TIEHttp &http)
 {
-    _currentImagePerc = float(http.GetProgressPercentage());
-    _currentImageStatus = FormatKB(http.BytesReadTotal()) + QStringLiteral(" of ") + FormatKB(http.ContentSize())
-                          + QStringLiteral(" (") + QString::number(int(_currentImagePerc)) + QStringLiteral("%)");
-    m_host.ShowDownloading(statusLine());
-    if (CancelMediaQueue || CancelPageQueue)
+    m_bytesRead = http.BytesReadTotal();
+    m_bytesTotal = http.ContentSize();
+    m_host.ShowDownloading(status());
+    if (m_run.Canceling())
         http.StopRequest();
 }
 
-QString TThreadDownloadMediaItems::statusLine() const
+DownloadProgress TThreadDownloadMediaItems::status() const
 {
-    QString text = _currentImageStatus;
-    const int pictures = m_queues.MediaQueue.Count();
-    if (pictures > 1)
-        text += QStringLiteral(" (") + QString::number(pictures) + QStringLiteral(" images left)");
-    const int pages = m_queues.PageQueue.Count();
-    if (pages > 1)
-        text += QStringLiteral(" (+") + QString::number(pages) + QStringLiteral(" pending pages)");
-    return (QueuePaused ? QStringLiteral("-PAUSED-: ") : QStringLiteral("Downloading: ")) + text;
+    DownloadProgress p;
+    p.bytesRead = m_bytesRead;
+    p.total = m_bytesTotal;
+    p.picturesLeft = m_queues.MediaQueue.Count();
+    p.pagesPending = m_queues.PageQueue.Count();
+    p.paused = m_run.QueuePaused;
+    return p;
 }
 
 } // namespace orvix

@@ -338,8 +338,6 @@ PictureDatabase::ReloadResult PictureDatabase::ReloadImagesDbIfChanged(
     if (!appendedOnly)
         loadImagesLocked();
     const qint64 ms = stopwatch.elapsed();
-    if (debugMode)
-        ShowAlert(QStringLiteral("imagesDB_sl.LoadFromFile: ") + QString::number(ms) + QStringLiteral(" ms"));
     return {true, appendedOnly, ms};
 }
 
@@ -383,12 +381,6 @@ qsizetype RescanPicturesFolder(PictureDatabase &db, const QString &picturesFolde
     InfoBox(QStringLiteral("Library files updated from ") + picturesFolder + QStringLiteral("\r\nFiles located: ")
             + FormatCount(n));
     return n;
-}
-
-PictureDatabase &PictureDb()
-{
-    static PictureDatabase db(GetSettingsFolder());
-    return db;
 }
 
 } // namespace orvix

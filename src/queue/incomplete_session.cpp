@@ -1,12 +1,13 @@
 #include "queue/incomplete_session.h"
 
+#include "foundation/main_thread_call.h"
 #include "foundation/dialogs.h"
 #include "foundation/files.h"
 #include "foundation/folder_listing.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "foundation/text_files.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 #include "queue/queue_item_files.h"
 #include "queue/queue_line.h"
 #include "queue/queue_state.h"
@@ -118,12 +119,13 @@ FoundSession::~FoundSession()
 
 void FoundSession::Resume(QueueState &queues)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     if (m_finished)
         return;
     QueueItemFiles &files = queues.itemFiles();
     // The new file is written before the old one goes, so a crash in between duplicates a
     // line rather than losing it.
-    if (CancelMediaQueue || CancelPageQueue) {
+    if (queues.run().Canceling()) {
         InfoBox(QString::fromUtf16(kQueueCancelingMessage));
     } else {
         forEachLeftover(m_mediaFiles, [&](const QString &path, const QString &text) {

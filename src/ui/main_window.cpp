@@ -71,8 +71,10 @@ TFormMain::TFormMain(QWidget *parent)
 
 TFormMain::~TFormMain()
 {
-    // FormDestroy: workers first, then what they used.
+    // FormDestroy: workers first, then what they used. A worker waiting on a box would never
+    // end, so those boxes go first.
     try {
+        m_dialogs.WorkersStopping();
         m_context->StopWorkers();
         SetProgramLog(nullptr);
         m_log.reset();
@@ -112,10 +114,11 @@ void TFormMain::buildWindow()
     connect(m_browser, &TWebBrowserK::CommandStateChange, m_topBar, &TTopBar::CommandStateChange);
     connect(m_browser, &TWebBrowserK::TitleChange, this, [this](const QString &t) { m_pageTitle = t; });
     connect(m_browser, &TWebBrowserK::NavigateComplete2, this,
-            [](const QString &url) { DebugMsg(QStringLiteral("NavigateComplete2: ") + url); });
+            [this](const QString &url) { DebugMsg(m_context->run(), QStringLiteral("NavigateComplete2: ") + url); });
     connect(m_browser, &TWebBrowserK::DocumentComplete, this,
-            [](const QString &url, bool ok) {
-                DebugMsg(QStringLiteral("DocumentComplete: ") + url + (ok ? QString() : QStringLiteral(" (failed)")));
+            [this](const QString &url, bool ok) {
+                DebugMsg(m_context->run(),
+                         QStringLiteral("DocumentComplete: ") + url + (ok ? QString() : QStringLiteral(" (failed)")));
             });
 
     auto *tsBrowser = new QWidget;
@@ -123,7 +126,7 @@ void TFormMain::buildWindow()
     auto *browserLayout = new QVBoxLayout(tsBrowser);
     browserLayout->setContentsMargins(0, 0, 0, 0);
     browserLayout->addWidget(m_browser);
-    m_debugPage = new TDebugPage(nullptr);
+    m_debugPage = new TDebugPage(nullptr, m_context->run());
     m_pcPanels = new QStackedWidget;
     m_pcPanels->setObjectName(QStringLiteral("pcPanels"));
     m_pcPanels->addWidget(tsBrowser);
@@ -228,7 +231,7 @@ void TFormMain::FormShow()
 {
     m_context->OpenSessionSettings();
     m_context->LoadPictureDatabase();
-    debugMode = m_context->switches().debug || m_controls->checked(QStringLiteral("cbDebug"));
+    m_context->run().debugMode = m_context->switches().debug || m_controls->checked(QStringLiteral("cbDebug"));
     m_programInitialized = false;
 
     const QString folder = ensuredPicturesFolder();
@@ -309,14 +312,14 @@ void TFormMain::ApplicationEvents1Activate()
     }
     const auto result = m_context->pictures().ReloadImagesDbIfChanged(
         [this](const QString &text) { DrawScreenText(text, 0); });
-    if (result.reloaded && debugMode)
+    if (result.reloaded && m_context->run().debugMode)
         ShowAlert(QStringLiteral("imagesDB_sl.LoadFromFile: ") + QString::number(result.elapsedMs)
                   + QStringLiteral(" ms"));
 }
 
 void TFormMain::WakeUp(const QString &url)
 {
-    DebugMsg(QStringLiteral("woken by another start: ") + url);
+    DebugMsg(m_context->run(), QStringLiteral("woken by another start: ") + url);
     ForceForeground(this);
     if (!url.isEmpty()) {
         m_topBar->edURL()->setText(url);
@@ -326,7 +329,10 @@ void TFormMain::WakeUp(const QString &url)
 
 void TFormMain::closeEvent(QCloseEvent *event)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     m_context->BeginClosing();
+    // The workers are waited for when the window goes: none may still wait on a box then.
+    m_dialogs.WorkersStopping();
     const bool maximized = isMaximized();
     m_context->SaveOnClose(maximized ? normalGeometry() : geometry(), maximized, workArea(this));
     event->accept();

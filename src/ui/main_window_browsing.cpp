@@ -49,7 +49,7 @@ void TFormMain::wbMainBrowserBeforeNavigate2(const QString &url, bool isMainFram
     if (url == QLatin1String("about:blank") || !url.contains(SiteName(), Qt::CaseInsensitive)
         || url.contains(QLatin1String("search_sidebar")))
         return;
-    DebugMsg(QStringLiteral("navigating to -> ") + url);
+    DebugMsg(m_context->run(), QStringLiteral("navigating to -> ") + url);
     m_navigationUrl = url;
     if (m_topBar->labelWorking()->isVisible()) {
         cancel = true;
@@ -88,7 +88,7 @@ void TFormMain::wbMainBrowserNewHTML()
 void TFormMain::ParseHTMLSourceGui()
 {
     m_parser.ParseHTMLSourceGui();
-    DebugMsg(QStringLiteral("page read: ") + m_browser->Get_LastUrl());
+    DebugMsg(m_context->run(), QStringLiteral("page read: ") + m_browser->Get_LastUrl());
 }
 
 void TFormMain::takeScreenshotSoon()
@@ -164,7 +164,7 @@ void TFormMain::showEntries(const TWebFrameEntryList &entries)
     // tells how many pictures the page holds.
     m_pageType->bSaveMultiple()->setToolTip(QString::number(entries.Count())
                                             + QStringLiteral(" pictures on this page"));
-    DebugMsg(QStringLiteral("thumbnails found: ") + QString::number(entries.Count()));
+    DebugMsg(m_context->run(), QStringLiteral("thumbnails found: ") + QString::number(entries.Count()));
 }
 
 void TFormMain::bSaveMultipleClick(bool fromButton)
@@ -276,7 +276,7 @@ void TFormMain::AddToListViewQueue(const QString &caption, const QString &queueL
 {
     // The queue view lists the rows once it is part of the window; the line is queued already.
     m_context->queueRows().AddToListViewQueue(caption, queueLine);
-    DebugMsg(QStringLiteral("queued: ") + caption + QStringLiteral(" | ") + queueLine);
+    DebugMsg(m_context->run(), QStringLiteral("queued: ") + caption + QStringLiteral(" | ") + queueLine);
 }
 
 } // namespace orvix

@@ -7,7 +7,7 @@
 #include "engine_fixture.h"
 #include "pages/site.h"
 #include "photosite/photo_site_server.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,7 @@ protected:
 
     QString resolve(const photosite::ManifestPicture &p, const QString &pageUrl)
     {
-        return ResolveLargestSizeUrl(p.id, p.secret, u'O', pageUrl);
+        return ResolveLargestSizeUrl(runControl(), p.id, p.secret, u'O', pageUrl);
     }
     int sizesRequests() const
     {
@@ -144,7 +144,7 @@ TEST_F(LargestSizeSiteTest, FailingPagesAndCancelFlags)
     }
 
     m_site->clearFaults();
-    for (std::atomic<bool> *flag : {&CancelPageQueue, &CancelMediaQueue}) {
+    for (std::atomic<bool> *flag : {&runControl().CancelPageQueue, &runControl().CancelMediaQueue}) {
         *flag = true;
         EXPECT_EQ(resolve(p, p.pageUrl), QString());
         *flag = false;

@@ -5,7 +5,7 @@
 #include "engine/picture_file.h"
 #include "foundation/dialogs.h"
 #include "foundation/thread_string_list.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 #include "queue/queue_line.h"
 #include "local_servers.h"
 #include "worker_test_support.h"
@@ -13,6 +13,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -83,6 +84,18 @@ TEST_F(MediaWorkerTest, SavesEachLineUnderItsOwnNameWithTheServersBytes)
     EXPECT_EQ(host.statusOf(p.largestFileUrl), QStringLiteral("done"));
     EXPECT_EQ(itemFiles(QueueKind::Media), QStringList());
     EXPECT_EQ(host.finishedReports(), 1);
+
+    // Progress reaches the hosts as numbers: the last report of a download counts every byte.
+    const qint64 size = QFileInfo(pictures() + names[0]).size();
+    qint64 lastRead = -1, lastTotal = -1;
+    for (const DownloadProgress &progress : host.progressReports())
+        if (progress.downloading()) {
+            EXPECT_LE(progress.bytesRead, progress.total);
+            lastRead = progress.bytesRead;
+            lastTotal = progress.total;
+        }
+    EXPECT_EQ(lastRead, size);
+    EXPECT_EQ(lastTotal, size);
 }
 
 TEST(PictureFileNames, ExtensionFollowsTheAddress)
@@ -232,8 +245,8 @@ TEST_F(MediaWorkerTest, CancelStopsTheRunningDownloadAndEmptiesTheQueue)
                 return true;
         return false;
     }));
-    CancelMediaQueue = true;
-    ASSERT_TRUE(waitFor([&] { return mediaQueueDone() && !CancelMediaQueue; }));
+    runControl().CancelMediaQueue = true;
+    ASSERT_TRUE(waitFor([&] { return mediaQueueDone() && !runControl().CancelMediaQueue; }));
     stop();
 
     EXPECT_EQ(host.statusOf(slow.largestFileUrl), QStringLiteral("canceled"));

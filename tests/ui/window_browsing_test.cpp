@@ -14,7 +14,7 @@
 #include "pages/page_mode.h"
 #include "pages/site.h"
 #include "photosite/photo_site_server.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 #include "queue/download_session.h"
 #include "queue/queue_state.h"
 
@@ -160,7 +160,7 @@ TEST_F(WindowBrowsing, SavePictureQueuesThePageLineWithItsItemFile)
     const auto &truth = pictureWithAccents();
     TFormMain &w = open(truth.pageUrl);
     ASSERT_TRUE(test::waitUntil([&] { return !edit("edImageID")->text().isEmpty(); }, kPageWaitMs));
-    QueuePaused = true; // the page worker would take the line away while it is looked at
+    w.context().run().QueuePaused = true; // the page worker would take the line away while it is looked at
 
     m_window->findChild<QComboBox *>(QStringLiteral("cbImageSizeToSave"))->setCurrentIndex(TPicturePanel::SizeLarge);
     edit("edImageTags")->setText(QStringLiteral("roofs|evening"));

@@ -328,7 +328,7 @@ void TWebBrowserK::finishCheck(CheckKind kind, const QString &html)
         CheckIfNewHTML(html);
     } catch (const std::exception &e) {
         // A failing handler must not stop the watching.
-        DebugMsg(QStringLiteral("CheckIfNewHTML: ") + QString::fromUtf8(e.what()));
+        LogMessage(QStringLiteral("CheckIfNewHTML: ") + QString::fromUtf8(e.what()));
     }
     if (kind == CheckKind::Timer && m_timerAllowed)
         timer1.start();

@@ -9,6 +9,7 @@
 #include "library/picture_db.h"
 #include "pages/site.h"
 #include "photosite/photo_site_server.h"
+#include "queue/download_session.h"
 #include "queue/queue_line.h"
 #include "queue/queue_state.h"
 #include "test_support.h"
@@ -28,9 +29,9 @@ namespace {
 constexpr int kWaitMs = 60000;
 
 // One running copy: its settings folder, context, bridge and headless host, workers started.
-struct Run
+struct ProgramRun
 {
-    explicit Run(const QString &folder) : context(controls, folder)
+    explicit ProgramRun(const QString &folder) : context(controls, folder)
     {
         context.workerTiming().pollMs = 5;
         context.workerTiming().failurePauseMs = 20;
@@ -43,7 +44,7 @@ struct Run
         host->setFolders(context.outputFolder(), QString());
         context.SetWorkerHost(host.get());
     }
-    ~Run() { context.StopWorkers(); }
+    ~ProgramRun() { context.StopWorkers(); }
 
     QString pictures() const { return context.settingsFolder() + QStringLiteral("pictures"); }
     void queuePicture(const photosite::ManifestPicture &p)
@@ -108,8 +109,8 @@ TEST_F(TwoContexts, EachRunKeepsItsOwnFlagsQueuesSessionAndPictures)
 {
     const auto pictures = publicPictures();
     ASSERT_GE(pictures.size(), 4);
-    Run a(m_folderA.path());
-    Run b(m_folderB.path());
+    ProgramRun a(m_folderA.path());
+    ProgramRun b(m_folderB.path());
     EXPECT_NE(a.context.session().SessionName, b.context.session().SessionName);
 
     // b is paused and told to close its queues: neither may stop or empty a's.
@@ -132,8 +133,8 @@ TEST_F(TwoContexts, EachRunKeepsItsOwnFlagsQueuesSessionAndPictures)
 
     // Each saved only its own pictures and recorded them in its own database.
     for (int i = 0; i < 4; ++i) {
-        Run &own = i < 2 ? a : b;
-        Run &other = i < 2 ? b : a;
+        ProgramRun &own = i < 2 ? a : b;
+        ProgramRun &other = i < 2 ? b : a;
         const QString key = pictures[i].id + u'_' + pictures[i].secret;
         EXPECT_TRUE(own.saved().filter(key).size() == 1) << key.toStdString();
         EXPECT_TRUE(other.saved().filter(key).isEmpty()) << key.toStdString();
@@ -142,7 +143,7 @@ TEST_F(TwoContexts, EachRunKeepsItsOwnFlagsQueuesSessionAndPictures)
     }
     EXPECT_TRUE(a.itemFiles().isEmpty());
     EXPECT_TRUE(b.itemFiles().isEmpty());
-    for (Run *r : {&a, &b})
+    for (ProgramRun *r : {&a, &b})
         EXPECT_TRUE(QFile::exists(r->context.settingsFolder() + QStringLiteral("queue1.log")));
 
     // Closing one run ends its workers only.

@@ -4,6 +4,7 @@
 #include "engine/picture_file.h"
 #include "engine/worker_host.h"
 #include "foundation/dialogs.h"
+#include "foundation/durable_file.h"
 #include "foundation/errors.h"
 #include "foundation/files.h"
 #include "foundation/formats.h"
@@ -121,10 +122,10 @@ void TThreadDownloadMediaItems::serveLine(const QString &line)
 {
     const std::optional<MediaLine> parsed = ParseMediaLine(line);
     if (!parsed) {
-        LogMessage(QStringLiteral("Could not download ") + FirstLineField(line) + QStringLiteral(". length <> 5"));
-        Pause(m_timing.failurePauseMs);
-        if (RemoveFirstIfStill(m_queues.MediaQueue, line))
-            m_queues.DeleteQueueItemFile(QueueKind::Media, MediaLineKey(line));
+        // Never followed, and never taken for done: its item file stays for the user to see.
+        LogMessage(QStringLiteral("malformed line (not processed): ") + line.left(kMaxQuotedLine));
+        m_host.SetListViewQueueStatus(FirstLineField(line), RowStatus::Failed);
+        RemoveFirstIfStill(m_queues.MediaQueue, line);
         return;
     }
     const MediaLine &media = *parsed;
@@ -225,7 +226,7 @@ TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadInto(const 
     if (namer.isTrimmed())
         LogMessage(QStringLiteral("msg: trimming long filename: ") + namer.untrimmedName());
     if (!m_foldersChecked.contains(folder)) {
-        RemoveStaleTemporaryFiles(folder);
+        RemoveStaleDurableFiles(folder);
         m_foldersChecked.insert(folder);
     }
     try {

@@ -10,6 +10,8 @@
 #include "foundation/alerts.h"
 #include "foundation/command_line.h"
 #include "foundation/desktop.h"
+#include "foundation/dialogs.h"
+#include "foundation/errors.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "library/picture_db.h"
@@ -252,7 +254,14 @@ bool TFormMain::pageQueueContains(const QString &text)
 
 void TFormMain::queuePage(const QString &url, const QString &line)
 {
-    m_context->queues().QueuePage(url, line, -1);
+    // A slot must not let an exception out; the line is queued for this run even then.
+    try {
+        m_context->queues().QueuePage(url, line, -1);
+    } catch (const std::exception &e) {
+        ErrorBox(QStringLiteral("The queue item file could not be written, so the picture will not be resumed "
+                                "after a restart: ")
+                 + exceptionMessage(e));
+    }
 }
 
 void TFormMain::showQueueAnalyzing()

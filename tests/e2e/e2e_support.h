@@ -44,6 +44,13 @@ protected:
     // time for a listing page's scripts.
     QString timing = QStringLiteral("poll=0,pause=100,disk=100,browser=1500,check=20,fetchpause=100");
 
+    // A program that runs orvix-cli, given first (as "strace" and its options); none when empty.
+    QStringList launcher;
+    // Without it the runs get no --out (a test gives its own).
+    bool withOut = true;
+    // The folder orvix-cli starts in; the test process's when empty.
+    QString startFolder;
+
     QProcessEnvironment environment() const;
     // Runs orvix-cli with the site, settings and pictures options added.
     CliResult runCli(const QStringList &args, int timeoutMs = 240000);

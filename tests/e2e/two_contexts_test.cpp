@@ -111,7 +111,8 @@ TEST_F(TwoContexts, EachRunKeepsItsOwnFlagsQueuesSessionAndPictures)
     ASSERT_GE(pictures.size(), 4);
     ProgramRun a(m_folderA.path());
     ProgramRun b(m_folderB.path());
-    EXPECT_NE(a.context.session().SessionName, b.context.session().SessionName);
+    // Slots are per settings folder: each run holds the first slot of its own folder.
+    EXPECT_NE(a.context.session().MediaQueueFolder, b.context.session().MediaQueueFolder);
 
     // b is paused and told to close its queues: neither may stop or empty a's.
     b.context.run().QueuePaused = true;

@@ -3,6 +3,7 @@
 #include "engine/ie_http.h"
 #include "foundation/errors.h"
 #include "foundation/log.h"
+#include "foundation/message_quote.h"
 #include "foundation/run_control.h"
 
 #include <QMutex>
@@ -48,6 +49,11 @@ QString FetchPageText(const RunControl &run, const QString &url, QString &error,
     TIEHttp http;
     http.UnzipMethod = u'G';
     http.setTimeout(timing.timeoutSeconds);
+    http.ConnectTimeoutSeconds = timing.connectTimeoutSeconds;
+    http.LowSpeedSeconds = timing.lowSpeedSeconds;
+    http.StopWhen = &run.AppClosing;
+    // An error page is no sizes page.
+    http.FailOnHttpError = true;
     http.setURL(url);
     for (int attempt = 1; attempt <= kAttempts && !run.AppClosing; ++attempt) {
         try {
@@ -55,7 +61,7 @@ QString FetchPageText(const RunControl &run, const QString &url, QString &error,
             break;
         } catch (const std::exception &e) {
             http.ResultSl().clear();
-            error = exceptionMessage(e);
+            error = QuoteForMessage(exceptionMessage(e));
             LogMessage(messagePrefix + error);
             pause(run, timing.pauseMs);
         }

@@ -1,5 +1,6 @@
 #include "engine/worker_thread.h"
 
+#include "engine/ie_http.h"
 #include "engine/worker_host.h"
 #include "foundation/errors.h"
 #include "foundation/formats.h"
@@ -25,6 +26,15 @@ QString DownloadProgress::text() const
     if (pagesPending > 1)
         text += QStringLiteral(" (+") + QString::number(pagesPending) + QStringLiteral(" pending pages)");
     return (paused ? QStringLiteral("-PAUSED-: ") : QStringLiteral("Downloading: ")) + text;
+}
+
+void ApplyWorkerLimits(TIEHttp &http, const WorkerTiming &timing, const RunControl &run)
+{
+    http.setTimeout(timing.httpTimeoutSeconds);
+    http.ConnectTimeoutSeconds = timing.connectTimeoutSeconds;
+    http.LowSpeedSeconds = timing.lowSpeedSeconds;
+    // Closing must not wait for a slow download to end.
+    http.StopWhen = &run.AppClosing;
 }
 
 TWorkerThread::~TWorkerThread()

@@ -5,7 +5,7 @@
 
 #include "pages/site.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <cstdio>
 #include <memory>
 
@@ -32,8 +32,9 @@ int main(int argc, char **argv)
     // starts the program again with it.
     std::unique_ptr<QCoreApplication> app;
     if (TakeBrowserRestartMarker(argc, argv)) {
-        PrepareBrowserProcess();
-        app = std::make_unique<QApplication>(argc, argv);
+        app.reset(StartBrowserProcess(argc, argv));
+        if (!app)
+            return ExitFailed;
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }

@@ -7,7 +7,7 @@
 #include "foundation/command_line.h"
 #include "foundation/errors.h"
 #include "foundation/log.h"
-#include "ui/browser/browser_profile.h"
+#include "browser/browser_profile.h"
 
 #include <QApplication>
 

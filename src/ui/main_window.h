@@ -14,7 +14,7 @@
 #include "pages/page_parser.h"
 #include "pages/parse_reports.h"
 #include "queue/queue_view.h"
-#include "ui/browser/new_html_filter.h"
+#include "ui/new_html_filter.h"
 
 #include <QMainWindow>
 

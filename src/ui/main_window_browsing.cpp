@@ -15,7 +15,7 @@
 #include "library/picture_db.h"
 #include "pages/site.h"
 #include "queue/queue_state.h"
-#include "ui/browser/web_browser_k.h"
+#include "ui/web_browser_k.h"
 
 #include <QCoreApplication>
 #include <QLabel>

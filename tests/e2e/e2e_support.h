@@ -44,6 +44,8 @@ protected:
     // time for a listing page's scripts.
     QString timing = QStringLiteral("poll=0,pause=100,disk=100,browser=1500,check=20,fetchpause=100");
 
+    // Added to (or replacing) the environment of the runs.
+    QProcessEnvironment moreEnvironment;
     QProcessEnvironment environment() const;
     // Runs orvix-cli with the site, settings and pictures options added.
     CliResult runCli(const QStringList &args, int timeoutMs = 240000);

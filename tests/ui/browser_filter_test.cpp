@@ -1,6 +1,6 @@
 // The window's repeat filter on its own: which reports of the browser count as new content.
 
-#include "ui/browser/new_html_filter.h"
+#include "ui/new_html_filter.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include "browser_fixture.h"
 
 #include "test_support.h"
-#include "ui/browser/new_html_filter.h"
-#include "ui/browser/web_browser_k.h"
+#include "ui/new_html_filter.h"
+#include "ui/web_browser_k.h"
 
 #include <QWebEnginePage>
 

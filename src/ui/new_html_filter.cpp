@@ -1,4 +1,4 @@
-#include "ui/browser/new_html_filter.h"
+#include "ui/new_html_filter.h"
 
 #include "foundation/text.h"
 

@@ -1,10 +1,10 @@
-#include "ui/browser/web_browser_k.h"
+#include "ui/web_browser_k.h"
 
 #include "foundation/log.h"
-#include "ui/browser/browser_page.h"
-#include "ui/browser/browser_profile.h"
-#include "ui/browser/document_snapshot.h"
-#include "ui/browser/page_source_fetcher.h"
+#include "browser/browser_page.h"
+#include "browser/browser_profile.h"
+#include "browser/document_snapshot.h"
+#include "browser/page_source_fetcher.h"
 
 #include <QVBoxLayout>
 #include <QWebEngineProfile>

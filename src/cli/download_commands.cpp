@@ -12,6 +12,7 @@
 #include "foundation/text.h"
 #include "pages/parse_reports.h"
 #include "pages/picture_page.h"
+#include "pages/pasted_address.h"
 #include "pages/site.h"
 #include "queue/incomplete_session.h"
 #include "queue/queue_line.h"
@@ -156,7 +157,7 @@ int runPaste(const QStringList &given, TCliIo &io)
     qint64 count = 0;
     for (const QString &raw : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
         const QString url = TextTrim(raw);
-        if (url.isEmpty() || !TextContains(url, u"http://") || !TextContains(url, SiteName()))
+        if (!IsPastedSiteAddress(url))
             continue;
         run.queues().QueuePage(url, pageLine(url, QString::fromUtf16(kPictureUrlType), size, QString(), folder));
         ++count;

@@ -6,11 +6,6 @@ namespace orvix {
 
 namespace {
 
-bool isSearchAddress(const QString &address)
-{
-    return address.contains(QLatin1String("/search"), Qt::CaseInsensitive);
-}
-
 QString withoutHover(const QString &html)
 {
     return TextReplaceAll(html, u"class=\"ResultsThumbsChild ResultsThumbsChild_hover\"",
@@ -19,18 +14,16 @@ QString withoutHover(const QString &html)
 
 } // namespace
 
-bool NewHtmlFilter::ShouldParse(const QString &lastUrl, const QString &address, const QString &pageSource,
-                                const QString &serialisation)
+bool NewHtmlFilter::ShouldParse(const QString &lastUrl, const QString &serialisation)
 {
-    const QString &compared = isSearchAddress(address) ? serialisation : pageSource;
     if (lastUrlWithSlashBODY == lastUrl) {
-        if (compared == lastHtmlWithSlashBODY)
+        if (serialisation == lastHtmlWithSlashBODY)
             return false;
         if (withoutHover(lastHtmlWithSlashBODY) == withoutHover(serialisation))
             return false;
     }
     lastUrlWithSlashBODY = lastUrl;
-    lastHtmlWithSlashBODY = compared;
+    lastHtmlWithSlashBODY = serialisation;
     return true;
 }
 

@@ -345,11 +345,23 @@ void TWebBrowserK::CheckIfNewHTML(const QString &h)
         currentUrl = lastUrl;
         lastUrl = LocationURL();
         lastHtmlAjax = h;
-        Q_EMIT OnNewHTML();
+        reportNewHtml();
     } else if (h != lastHtmlAjax) {
         lastHtmlAjax = h;
-        Q_EMIT OnNewHTML();
+        reportNewHtml();
     }
+}
+
+void TWebBrowserK::reportNewHtml()
+{
+    m_reporting = true;
+    try {
+        Q_EMIT OnNewHTML();
+    } catch (...) {
+        m_reporting = false;
+        throw;
+    }
+    m_reporting = false;
 }
 
 void TWebBrowserK::TimerChecKHTML()

@@ -237,9 +237,6 @@ TEST_F(PageParserTest, ModeNeedsItsSide)
     EXPECT_THROW(windowOnly.ParseHTMLSource_PicturePage(ParseModeWorker), std::logic_error);
 }
 
-} // namespace
-} // namespace orvix
-
 // The window reads the browser's serialisation, already Unicode; the worker reads bytes widened
 // one per character. The same characters "Ã©" are a real title in the first and an encoded "é"
 // in the second.
@@ -263,3 +260,6 @@ TEST_F(PageParserTest, ThumbnailTitlesAreDecodedOnlyFromWidenedBytes)
     ASSERT_FALSE(ctx.WorkerPageEntries.isEmpty());
     EXPECT_TRUE(ctx.WorkerPageEntries[0].endsWith(QStringLiteral("|Caf\u00E9 sign"))) << ctx.WorkerPageEntries[0].toStdString();
 }
+
+} // namespace
+} // namespace orvix

@@ -4,6 +4,7 @@
 #include "test_support.h"
 
 #include "ui/main_window.h"
+#include "ui/messages_panel.h"
 #include "ui/page_type_area.h"
 #include "ui/picture_panel.h"
 #include "ui/top_bar.h"
@@ -17,6 +18,7 @@
 #include "foundation/log.h"
 #include "foundation/paths.h"
 #include "foundation/text_files.h"
+#include "library/picture_db.h"
 #include "pages/page_mode.h"
 #include "pages/site.h"
 #include "photosite/photo_site_server.h"

@@ -272,12 +272,10 @@ TEST_F(WindowBrowsing, ThumbnailsAppendedByScriptAreReadAgain)
     const int first = int(page.entries.size());
     ASSERT_TRUE(test::waitUntil([&] { return picturesShown() == first; }, kPageWaitMs));
 
-    const auto &more = m_site.manifest().pictures.last();
-    w.wbMainBrowser()->page()->runJavaScript(
-        QStringLiteral("document.getElementById('setThumbs').insertAdjacentHTML('beforeend', '<a href=\"%1\" "
-                       "title=\"Added later\" class=\"image_link\"><img src=\"/t.jpg\" width=\"75\" height=\"75\" "
-                       "alt=\"Added later\" class=\"thumb\"></a>');")
-            .arg(QUrl(more.pageUrl).path()));
+    // One more thumbnail like the page's first, of another picture number.
+    w.wbMainBrowser()->page()->runJavaScript(QStringLiteral(
+        "var t = document.getElementById('setThumbs'); var h = t.querySelector('a').outerHTML;"
+        "var id = h.match(/\\/(\\d+)\\//)[1]; t.insertAdjacentHTML('beforeend', h.split(id).join(id + '7'));"));
     EXPECT_TRUE(test::waitUntil([&] { return picturesShown() == first + 1; }, kPageWaitMs))
         << "pictures shown: " << picturesShown();
 }

@@ -10,6 +10,7 @@
 #include "foundation/errors.h"
 #include "foundation/formats.h"
 #include "foundation/text.h"
+#include "foundation/text_codec.h"
 #include "pages/parse_reports.h"
 #include "pages/picture_page.h"
 #include "pages/pasted_address.h"
@@ -31,9 +32,11 @@ const QString kCommonHelp = QStringLiteral(
     "  --out=FOLDER (the pictures folder; the desktop program's by default)\n"
     "  --retries=N: a picture that fails N times (each time after 5 attempts; default 3) is left for\n"
     "  \"orvix-cli resume\"; the desktop program retries without end.\n"
-    "exit codes: 0 everything queued was saved; 1 something failed, was skipped (a private picture\n"
-    "  needs approval in the browser) or the run was stopped (Ctrl+C, SIGTERM: after the item being\n"
-    "  worked on; the rest stays for resume); 2 bad arguments.\n"
+    "exit codes: 0 everything asked for was saved; 1 something failed, was skipped (a private\n"
+    "  picture needs approval in the browser), could not be queued or read (a malformed line, an\n"
+    "  item file that cannot be written), the run was stopped (Ctrl+C, SIGTERM: after the item\n"
+    "  being worked on; the rest stays for resume), or resume left lines it cannot take (discard\n"
+    "  removes them); 2 bad arguments, among them an --out that cannot be used or holds \"|\".\n"
     "progress goes to stderr.");
 
 // A picture page shows its picture (or asks to confirm a private one); any other page the site
@@ -96,6 +99,11 @@ int runGet(const QStringList &given, TCliIo &io)
             io.err << "orvix-cli get: not a web address: " << url << '\n';
             return ExitUsage;
         }
+        if (url.contains(u'|')) {
+            io.err << "orvix-cli get: an address may not hold \"|\" (it separates the parts of a queue line): " << url
+                   << '\n';
+            return ExitUsage;
+        }
     }
 
     QList<bool> listing;
@@ -110,18 +118,23 @@ int runGet(const QStringList &given, TCliIo &io)
     run.mentionIncompleteSession();
 
     const QString folder = run.targetFolder(subfolder);
-    QueueState &queues = run.queues();
+    // Once an item file cannot be written the rest is not queued; what was queued still runs.
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &url = args[i];
         if (!listing[i]) {
-            queues.QueuePage(url, pageLine(url, QString::fromUtf16(kPictureUrlType), size, tags, folder));
+            if (!run.queuePage(url, pageLine(url, QString::fromUtf16(kPictureUrlType), size, tags, folder)))
+                break;
             continue;
         }
         QStringList urls{url};
         if (withPages)
             urls = ListingPageUrls(url, range, run.context().workerTiming(), io);
+        bool queued = true;
         for (const QString &page : std::as_const(urls))
-            queues.QueuePage(page, pageLine(page, QString::fromUtf16(kThumbnailsUrlType), size, tags, folder));
+            if (!(queued = run.queuePage(page, pageLine(page, QString::fromUtf16(kThumbnailsUrlType), size, tags, folder))))
+                break;
+        if (!queued)
+            break;
     }
     return run.runQueues();
 }
@@ -146,7 +159,8 @@ int runPaste(const QStringList &given, TCliIo &io)
         io.err << "orvix-cli paste: cannot read " << args[0] << ": " << file.errorString() << '\n';
         return ExitUsage;
     }
-    const QString text = QString::fromUtf8(file.readAll()).remove(QChar(0xFEFF));
+    // A list saved as UTF-16 says so with its byte-order mark.
+    const QString text = DecodeTextBytes(file.readAll()).remove(QChar(0xFEFF));
     if (!run.start())
         return ExitFailed;
     run.mentionIncompleteSession();
@@ -159,7 +173,14 @@ int runPaste(const QStringList &given, TCliIo &io)
         const QString url = TextTrim(raw);
         if (!IsPastedSiteAddress(url))
             continue;
-        run.queues().QueuePage(url, pageLine(url, QString::fromUtf16(kPictureUrlType), size, QString(), folder));
+        if (url.contains(u'|')) {
+            // It would break its queue line: never queued, and the run is not complete.
+            io.err << "malformed line (not queued): " << url.left(kMaxQuotedLine) << '\n';
+            run.markIncomplete();
+            continue;
+        }
+        if (!run.queuePage(url, pageLine(url, QString::fromUtf16(kPictureUrlType), size, QString(), folder)))
+            break;
         ++count;
     }
     io.err << FormatCount(count) << " items have been queued\n";
@@ -180,24 +201,43 @@ int runSessionCommand(const QStringList &given, TCliIo &io, bool resume)
     }
     if (!run.start())
         return ExitFailed;
-    std::unique_ptr<FoundSession> found = run.findIncompleteSession();
+    bool searchFailed = false;
+    std::unique_ptr<FoundSession> found = run.findIncompleteSession(&searchFailed);
     if (!found) {
+        if (searchFailed)
+            return ExitFailed;
         io.err << "No incomplete session found.\n";
         return ExitOk;
     }
     io.err << "Incomplete session found: " << found->name() << " (" << found->entries().size() << " lines)\n";
+    for (const QString &problem : found->problems())
+        io.err << "orvix-cli: " << (resume ? "left as it is: " : "") << problem << '\n';
     if (!resume) {
         found->Discard(run.queues().itemFiles());
         io.err << "Discarded.\n";
         return ExitOk;
     }
+    // What resume cannot take stays, and so does the exit code 1, until discard removes it.
+    if (!found->problems().isEmpty()) {
+        io.err << "orvix-cli: " << found->problems().size()
+               << " item files cannot be resumed; \"orvix-cli discard\" removes them\n";
+        run.markIncomplete();
+    }
+    if (found->entries().isEmpty())
+        return ExitFailed;
     const bool listings = !found->entries().filter(QStringLiteral("|id:2|")).isEmpty();
     if (listings && !BrowserAvailable()) {
         // The slots are let go with the process image; the new one finds the session again.
         RestartWithBrowser(io);
         return ExitFailed;
     }
-    run.context().ResumeFoundSession(*found);
+    try {
+        run.context().ResumeFoundSession(*found);
+    } catch (const std::exception &e) {
+        // The lines not taken keep their old files; those taken are queued with new ones.
+        io.err << "orvix-cli: the session could not be taken up whole: " << exceptionMessage(e) << '\n';
+        run.markIncomplete();
+    }
     return run.runQueues();
 }
 

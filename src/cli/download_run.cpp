@@ -8,6 +8,7 @@
 #include "app/program_settings.h"
 #include "app/settings_file.h"
 #include "foundation/errors.h"
+#include "foundation/files.h"
 #include "foundation/formats.h"
 #include "foundation/paths.h"
 #include "foundation/text_list.h"
@@ -16,6 +17,7 @@
 #include "queue/incomplete_session.h"
 #include "queue/queue_state.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QTimer>
@@ -52,12 +54,31 @@ void installStopSignals()
 }
 
 // The pictures folder the desktop program is set to, read without touching its settings file.
-QString configuredPicturesFolder()
+// problem tells why a settings file that exists gives none.
+QString configuredPicturesFolder(QString &problem)
 {
+    const QString file = SettingsPath(ApplicationSettingsFileName());
     QStringList lines;
-    if (!LoadListRetry(lines, SettingsPath(ApplicationSettingsFileName())))
+    if (!LoadListRetry(lines, file)) {
+        problem = QStringLiteral("the settings file ") + file + QStringLiteral(" cannot be read");
         return {};
+    }
+    if (!lines.isEmpty() && !HasSection(lines, QStringLiteral("edOutputPath.Text")))
+        problem = QStringLiteral("the settings file ") + file + QStringLiteral(" names no pictures folder");
     return Unescape(GetSectionValue(lines, QStringLiteral("edOutputPath.Text"))).trimmed();
+}
+
+// Why folder cannot take pictures (it is created when missing); empty when it can.
+QString unusableFolderReason(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir())
+        return QStringLiteral("it is not a folder");
+    if (!info.exists() && !QDir().mkpath(folder))
+        return QStringLiteral("it cannot be created");
+    if (!CanWriteToFolder(folder))
+        return QStringLiteral("it cannot be written to");
+    return {};
 }
 
 int terminalColumns()
@@ -95,9 +116,22 @@ bool TDownloadRun::takeCommonOptions(QStringList &args, const QString &command)
         m_io.err << prefix << "--settings needs a folder\n";
         return false;
     }
-    if (TakeOption(args, QStringLiteral("out"), m_outFolder) && m_outFolder.trimmed().isEmpty()) {
-        m_io.err << prefix << "--out needs a folder\n";
-        return false;
+    if (TakeOption(args, QStringLiteral("out"), m_outFolder)) {
+        if (m_outFolder.trimmed().isEmpty()) {
+            m_io.err << prefix << "--out needs a folder\n";
+            return false;
+        }
+        if (m_outFolder.contains(u'|')) {
+            m_io.err << prefix << "--out may not hold \"|\" (it separates the parts of a queue line)\n";
+            return false;
+        }
+        // Start-up moves into the settings folder: a relative folder is meant from here.
+        m_outFolder = QDir::cleanPath(QDir::current().absoluteFilePath(m_outFolder));
+        const QString reason = unusableFolderReason(m_outFolder);
+        if (!reason.isEmpty()) {
+            m_io.err << prefix << "--out " << m_outFolder << " cannot be used: " << reason << '\n';
+            return false;
+        }
     }
     QString retries;
     if (TakeOption(args, QStringLiteral("retries"), retries)) {
@@ -127,8 +161,18 @@ bool TDownloadRun::start()
         if (!m_context->StartSession())
             return false;
         m_context->LoadPictureDatabase();
-        m_context->EnsurePicturesFolder(m_outFolder.isEmpty() ? configuredPicturesFolder()
-                                                              : QFileInfo(m_outFolder).absoluteFilePath());
+        if (m_outFolder.isEmpty()) {
+            QString problem;
+            const QString configured = configuredPicturesFolder(problem);
+            const QString folder = m_context->EnsurePicturesFolder(configured);
+            if (problem.isEmpty() && !configured.isEmpty() && QDir::cleanPath(folder) != QDir::cleanPath(configured))
+                problem = QStringLiteral("the pictures folder of the settings, ") + configured
+                          + QStringLiteral(", cannot be used");
+            if (!problem.isEmpty())
+                m_io.err << "orvix-cli: " << problem << "; pictures are saved in " << folder << '\n';
+        } else {
+            m_context->EnsurePicturesFolder(m_outFolder);
+        }
         m_context->LoadFilesDatabase();
         m_context->CreateQueues(m_context->queueRows());
     } catch (const std::exception &e) {
@@ -155,13 +199,27 @@ QString TDownloadRun::targetFolder(const QString &subfolder) const
     return IncludeTrailingBackslash(m_context->outputFolder()) + subfolder;
 }
 
-std::unique_ptr<FoundSession> TDownloadRun::findIncompleteSession()
+std::unique_ptr<FoundSession> TDownloadRun::findIncompleteSession(bool *failed)
 {
     try {
         return m_context->FindIncompleteSession();
     } catch (const std::exception &e) {
-        m_io.err << "orvix-cli: " << exceptionMessage(e) << '\n';
+        m_io.err << "orvix-cli: cannot look for an earlier run's lines: " << exceptionMessage(e) << '\n';
+        if (failed)
+            *failed = true;
         return nullptr;
+    }
+}
+
+bool TDownloadRun::queuePage(const QString &url, const QString &line)
+{
+    try {
+        queues().QueuePage(url, line);
+        return true;
+    } catch (const std::exception &e) {
+        m_io.err << "orvix-cli: " << url << " cannot be kept for a later resume: " << exceptionMessage(e) << '\n';
+        markIncomplete();
+        return false;
     }
 }
 
@@ -259,7 +317,8 @@ int TDownloadRun::summary(bool stopped)
     if (!failed.isEmpty() || left > 0)
         m_io.err << "The unfinished lines stay in the session: \"orvix-cli resume\" tries them again.\n";
     m_io.err.flush();
-    const bool complete = failed.isEmpty() && left == 0 && m_host->privateSkipped() == 0 && !stopped;
+    const bool complete =
+        failed.isEmpty() && left == 0 && m_host->privateSkipped() == 0 && !stopped && !m_incomplete;
     return complete ? ExitOk : ExitFailed;
 }
 
@@ -282,6 +341,10 @@ bool TakeSubfolderOption(QStringList &args, TCliIo &io, const QString &command, 
 {
     if (!TakeOption(args, QStringLiteral("subfolder"), subfolder))
         return true;
+    if (subfolder == QLatin1String(".") || subfolder == QLatin1String("..")) {
+        io.err << "orvix-cli " << command << ": --subfolder may not be \"" << subfolder << "\"\n";
+        return false;
+    }
     for (const QChar c : std::as_const(subfolder)) {
         if (!allowedSubfolderCharacter(c)) {
             io.err << "orvix-cli " << command << ": --subfolder may hold letters, digits and  '+,-.[]^_~ only, not \""

@@ -31,7 +31,9 @@ public:
     explicit TDownloadRun(TCliIo &io);
     ~TDownloadRun();
 
-    // Takes --settings, --out and --retries out of args; false (after a message) for a bad value.
+    // Takes --settings, --out and --retries out of args; false (after a message) for a bad value,
+    // among them an --out that holds "|" or cannot be used as a folder. A relative --out is
+    // taken from the folder the program was started in.
     bool takeCommonOptions(QStringList &args, const QString &command);
     // Settings folder, session slot, picture database, pictures folder, queues and host. False
     // after a message when the run cannot start.
@@ -41,9 +43,14 @@ public:
     QueueState &queues();
     // The pictures folder + "/" + subfolder: the target folder of a queued line.
     QString targetFolder(const QString &subfolder) const;
-    // The session an earlier run left unfinished, or null (a message says when its files
-    // cannot be read).
-    std::unique_ptr<FoundSession> findIncompleteSession();
+    // The session an earlier run left unfinished, or null. When the search itself fails a
+    // message says why and failed is set.
+    std::unique_ptr<FoundSession> findIncompleteSession(bool *failed = nullptr);
+    // Queues a page line; when its item file cannot be written, says so and answers false. The
+    // run then ends with exit code 1 (the line itself stays queued for this run).
+    bool queuePage(const QString &url, const QString &line);
+    // Something asked for could not be taken up: the run cannot end with exit code 0.
+    void markIncomplete() { m_incomplete = true; }
     // Says that an earlier run left lines for "resume" (get and paste do not touch them).
     void mentionIncompleteSession();
 
@@ -63,6 +70,7 @@ private:
     int m_retries = kDefaultRetries;
     bool m_terminal = false;
     bool m_liveLineShown = false;
+    bool m_incomplete = false;
     SettingsValueMap m_controls;
     std::unique_ptr<ProgramContext> m_context;
     std::unique_ptr<TMainThreadBridge> m_bridge;

@@ -4,6 +4,7 @@
 #include "engine/picture_file.h"
 #include "engine/worker_host.h"
 #include "foundation/dialogs.h"
+#include "foundation/durable_file.h"
 #include "foundation/errors.h"
 #include "foundation/files.h"
 #include "foundation/formats.h"
@@ -119,15 +120,15 @@ void TThreadDownloadMediaItems::Execute()
 
 void TThreadDownloadMediaItems::serveLine(const QString &line)
 {
-    const QStringList fields = TextSplit(line, u"|", true);
-    if (fields.size() != kQueueLineFields) {
-        LogMessage(QStringLiteral("Could not download ") + fields.value(0) + QStringLiteral(". length <> 5"));
-        Pause(m_timing.failurePauseMs);
-        if (RemoveFirstIfStill(m_queues.MediaQueue, line) && fields.size() >= 4)
-            m_queues.DeleteQueueItemFile(QueueKind::Media, fields[3]);
+    const std::optional<MediaLine> parsed = ParseMediaLine(line);
+    if (!parsed) {
+        // Never followed, and never taken for done: its item file stays for the user to see.
+        LogMessage(QStringLiteral("malformed line (not processed): ") + line.left(kMaxQuotedLine));
+        m_host.SetListViewQueueStatus(FirstLineField(line), QString::fromUtf16(kRowFailed));
+        RemoveFirstIfStill(m_queues.MediaQueue, line);
         return;
     }
-    const MediaLine media{fields[0], fields[1], fields[2], fields[3], fields[4]};
+    const MediaLine &media = *parsed;
     if (downloadPicture(media) != Result::Failed) {
         m_failedPasses = 0;
         // Taken away meanwhile (remove or cancel), its item file went with it.
@@ -225,7 +226,7 @@ TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadInto(const 
     if (namer.isTrimmed())
         LogMessage(QStringLiteral("msg: trimming long filename: ") + namer.untrimmedName());
     if (!m_foldersChecked.contains(folder)) {
-        RemoveStaleTemporaryFiles(folder);
+        RemoveStaleDurableFiles(folder);
         m_foldersChecked.insert(folder);
     }
     try {

@@ -86,8 +86,10 @@ void TThreadDownloadPageItems::processLine(const QString &line)
 {
     const std::optional<PageLine> parsed = ParsePageLine(line);
     if (!parsed) {
+        // Never followed, and never taken for done: its item file stays for the user to see.
         RemoveFirstIfStill(m_queues.PageQueue, line);
-        LogMessage(QStringLiteral("line: length <> 5"));
+        LogMessage(QStringLiteral("malformed line (not processed): ") + line.left(kMaxQuotedLine));
+        setStatus(FirstLineField(line), kRowFailed);
         return;
     }
     const PageLine &page = *parsed;

@@ -50,10 +50,6 @@ private:
 // Raises EFileError; no temporary file is left behind then.
 QString SaveNewPictureFile(const PictureNamer &namer, const QString &folder, const QByteArray &bytes);
 
-// Removes temporary files that a process no longer running left in folder (it was killed while
-// it wrote a picture).
-void RemoveStaleTemporaryFiles(const QString &folder);
-
 // Whether folder holds a saved file of the picture with this key (id + "_" + secret): a file
 // whose name is the key followed by a blank or by the extension.
 bool PictureFileInFolder(const QString &folder, const QString &key);

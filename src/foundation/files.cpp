@@ -2,14 +2,13 @@
 
 #include "desktop.h"
 #include "dialogs.h"
+#include "durable_file.h"
 #include "errors.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <cstdio>
 #include <cstdlib>
 
 namespace orvix {
@@ -57,25 +56,20 @@ bool DeleteFileIfExists(const QString &file)
     const QFileInfo info(file);
     if (!info.exists() && !info.isSymLink())
         return true;
+    // A link goes, whatever it points to; the thing it points to stays.
+    if (info.isSymLink())
+        return QFile::remove(file);
     return !info.isDir() && QFile::remove(file);
 }
 
 bool CopyFileOver(const QString &source, const QString &target)
 {
-    try {
-        ForceFolderOf(target);
-    } catch (const EFileError &) {
-        return false;
-    }
     if (!QFileInfo(source).isFile())
         return false;
-    // Copy beside the target first, so a failed copy never destroys the old target.
-    const QString temp = target + QStringLiteral(".copying");
-    QFile::remove(temp);
-    if (!QFile::copy(source, temp))
-        return false;
-    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
-        QFile::remove(temp);
+    // Beside the target first, so a failed copy never destroys the old target.
+    try {
+        WriteFileAtomic(target, ReadFileBytes(source));
+    } catch (const EFileError &) {
         return false;
     }
     return true;
@@ -182,6 +176,8 @@ bool deleteTree(const QString &folder)
 bool DeleteFolderReporting(const QString &folder, bool report)
 {
     const QFileInfo info(folder);
+    if (info.isSymLink())
+        return DeleteFileReporting(folder, report);
     if (!info.isDir())
         return !info.exists();
     if (isReadOnly(info)) {
@@ -222,12 +218,9 @@ QByteArray ReadFileBytes(const QString &file)
 
 void WriteFileAtomic(const QString &file, const QByteArray &bytes)
 {
-    ForceFolderOf(file);
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly))
-        throw fileError("Cannot create file", file, f.errorString());
-    if (f.write(bytes) != bytes.size() || !f.commit())
-        throw fileError("Cannot write file", file, f.errorString());
+    DurableFile f(QFileInfo(file).path());
+    f.write(bytes);
+    f.replace(file);
 }
 
 void WriteBytesToNewFile(const QString &file, const QByteArray &bytes)

@@ -17,16 +17,26 @@ namespace orvix {
 
 namespace {
 
+// Without $XDG_RUNTIME_DIR: a folder of the user's own in the temporary folder.
+QString fallbackFolder()
+{
+    return QDir::tempPath() + QStringLiteral("/orvix-mutex-%1").arg(::geteuid());
+}
+
 QString lockFilePath(const QString &name)
 {
+    const QString folder = MutexFolder();
+    if (folder.isEmpty())
+        return {};
     QString file = NormalizeMutexName(name);
     file.replace(u'\\', u'_');
     file.replace(u'/', u'_');
-    return MutexFolder() + file + QStringLiteral(".lock");
+    return folder + file + QStringLiteral(".lock");
 }
 
-// A private folder under /tmp must be ours and closed to others, or someone could plant
-// lock files (or links) in it.
+// A folder of our own under /tmp: created closed to others, or, when it exists, used only while
+// it is ours and closed to others. Otherwise another user could plant lock files or links in it,
+// block our start, or listen for the addresses a second start hands over.
 bool ensurePrivateFolder(const QString &folder)
 {
     const QByteArray path = QFile::encodeName(folder);
@@ -54,15 +64,15 @@ QString MutexFolder()
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
         return QDir(runtime).absolutePath() + u'/';
-    const QString folder = QStringLiteral("/tmp/orvix-mutex-%1").arg(::geteuid());
-    ensurePrivateFolder(folder);
-    return folder + u'/';
+    const QString folder = fallbackFolder();
+    return ensurePrivateFolder(folder) ? folder + u'/' : QString();
 }
 
 bool MutexExists(const QString &name)
 {
     PosixFile f;
-    if (!f.open(lockFilePath(name), O_RDONLY))
+    // A link in place of the lock file is never followed.
+    if (!f.open(lockFilePath(name), O_RDONLY | O_NOFOLLOW))
         return false; // never created, so nobody holds it
     // A shared probe: it fails only while somebody holds the mutex.
     const bool free = f.lock(false, 0);
@@ -72,8 +82,15 @@ bool MutexExists(const QString &name)
 
 NamedMutexHandle SetMutex(const QString &name)
 {
+    const QString file = lockFilePath(name);
+    if (file.isEmpty()) {
+        ErrorBox(QStringLiteral("No private folder for the lock files: %1 belongs to another user or is open to "
+                                "others (or set XDG_RUNTIME_DIR)")
+                     .arg(fallbackFolder()));
+        return NamedMutexHandle();
+    }
     PosixFile f;
-    if (!f.open(lockFilePath(name), O_RDWR | O_CREAT, 0600)) {
+    if (!f.open(file, O_RDWR | O_CREAT | O_NOFOLLOW, 0600)) {
         ErrorBox(f.errorText());
         return NamedMutexHandle();
     }

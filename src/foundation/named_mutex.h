@@ -22,7 +22,9 @@ private:
 
 // "Global\" put in front when missing, lower-cased, first letter "G".
 QString NormalizeMutexName(const QString &name);
-// The folder holding the lock files ($XDG_RUNTIME_DIR, else a private folder under /tmp).
+// The folder holding the lock files and the wake-up socket: $XDG_RUNTIME_DIR, else
+// "orvix-mutex-" + user id in the temporary folder ($TMPDIR or /tmp), created with mode 0700. Empty when that folder belongs to
+// another user or is open to others: then no mutex can be taken.
 QString MutexFolder();
 
 bool MutexExists(const QString &name);

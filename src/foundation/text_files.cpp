@@ -9,6 +9,7 @@
 #include "text_list.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace orvix {
 
@@ -18,13 +19,18 @@ void appendUtf8(const QString &file, const QString &text)
 {
     ForceFolderOf(file);
     PosixFile f;
-    if (!f.open(file, O_WRONLY | O_APPEND | O_CREAT))
+    if (!f.open(file, O_RDWR | O_APPEND | O_CREAT))
         throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(file, f.errorText()));
     // Other writers hold the file only for the moment of one append.
     if (!f.lock(true, GetRetryTiming().lockWaitMs))
         throw EFileError(QStringLiteral("Cannot lock file \"%1\". %2").arg(file, f.errorText()));
     // The mark goes in under the lock, so two instances creating the file write it once.
-    QByteArray bytes = f.size() == 0 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    const qint64 size = f.size();
+    QByteArray bytes = size == 0 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    // A line appended after a last line without its end would be glued to it as one record.
+    char last = '\n';
+    if (size > 3 && text.endsWith(u'\n') && ::pread(f.fd(), &last, 1, size - 1) == 1 && last != '\n')
+        bytes += "\r\n";
     bytes += text.toUtf8();
     if (!f.writeAll(bytes))
         throw EFileError(QStringLiteral("Cannot write file \"%1\". %2").arg(file, f.errorText()));

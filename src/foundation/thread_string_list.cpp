@@ -334,7 +334,8 @@ QStringList DelimitedTextToList(QStringView text, QChar delimiter)
             ++p;
     };
     skipBlanks();
-    while (p < n) {
+    // Outside quotes a NUL character ends the text, as it ends a C string.
+    while (p < n && !text[p].isNull()) {
         QString item;
         if (text[p] == u'"') {
             ++p;

@@ -301,7 +301,8 @@ void PictureDatabase::RegisterSavedFile(const QString &fileName)
 qsizetype PictureDatabase::RebuildFilesDb(const QString &picturesFolder)
 {
     QMutexLocker lock(&m_filesLock);
-    DeleteFileIfExists(m_filesPath);
+    // The new list replaces the old one in one step: a crash while the folder is scanned or the
+    // list written leaves the old list, never none.
     QStringList files;
     try {
         if (!picturesFolder.isEmpty()) {

@@ -1,9 +1,14 @@
 #include "queue/download_session.h"
 
 #include "foundation/dialogs.h"
+#include "foundation/durable_file.h"
 #include "foundation/files.h"
-#include "foundation/folder_listing.h"
 #include "foundation/paths.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace orvix {
 
@@ -17,6 +22,17 @@ QString SessionSlotName(int slot)
     return QStringLiteral("orvixsession_") + QString::number(slot);
 }
 
+QString SessionSlotMutexName(const QString &sessionsFolder, const QString &sessionName)
+{
+    // One folder reached through different spellings or links is still one folder.
+    QString canonical = QFileInfo(sessionsFolder).canonicalFilePath();
+    if (canonical.isEmpty())
+        canonical = QDir::cleanPath(QDir(sessionsFolder).absolutePath());
+    const QByteArray folder = QFile::encodeName(canonical);
+    return sessionName + u'_'
+           + QString::fromLatin1(QCryptographicHash::hash(folder, QCryptographicHash::Sha1).toHex().left(16));
+}
+
 DownloadSession::~DownloadSession()
 {
     if (!m_lock.isNull())
@@ -25,12 +41,14 @@ DownloadSession::~DownloadSession()
 
 bool DownloadSession::Start(const QString &sessionsFolder)
 {
+    ForceFolder(sessionsFolder);
     QString name;
     for (int slot = 1; slot <= kSessionSlots && m_lock.isNull(); ++slot) {
         name = SessionSlotName(slot);
+        const QString mutex = SessionSlotMutexName(sessionsFolder, name);
         // Another copy may take the slot between the test and the taking; then go on.
-        if (!MutexExists(name))
-            m_lock = SetMutex(name);
+        if (!MutexExists(mutex))
+            m_lock = SetMutex(mutex);
     }
     if (m_lock.isNull()) {
         ErrorBox(QStringLiteral("Could not initialize session"));
@@ -44,10 +62,9 @@ bool DownloadSession::Start(const QString &sessionsFolder)
     PageQueueFolder = m_sessionsFolder + QStringLiteral("q2/");
     ForceFolder(MediaQueueFolder);
     ForceFolder(PageQueueFolder);
-    // Temporary files of an item file being written when the slot's last holder died.
+    // Temporary files of item files being written when a copy died.
     for (const QString &folder : {MediaQueueFolder, PageQueueFolder})
-        for (const QString &stale : ListFilePaths(folder, u'.' + name + QStringLiteral("_*.tmp")))
-            DeleteFileIfExists(stale);
+        RemoveStaleDurableFiles(folder);
     return true;
 }
 

@@ -19,6 +19,9 @@ inline constexpr int kSessionSlots = 10;
 QString SessionsFolder();
 // "orvixsession_" + slot (1 to 10).
 QString SessionSlotName(int slot);
+// The named mutex of a slot: the slot's name and its sessions folder, so that copies working on
+// different settings folders never hold each other's slots.
+QString SessionSlotMutexName(const QString &sessionsFolder, const QString &sessionName);
 
 class DownloadSession
 {

@@ -1,12 +1,14 @@
 #include "queue/incomplete_session.h"
 
 #include "foundation/dialogs.h"
+#include "foundation/errors.h"
 #include "foundation/files.h"
 #include "foundation/folder_listing.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "foundation/text_files.h"
 #include "queue/control_flags.h"
+#include "queue/download_session.h"
 #include "queue/queue_item_files.h"
 #include "queue/queue_line.h"
 #include "queue/queue_state.h"
@@ -30,16 +32,41 @@ struct Stamped
 
 bool resumable(const QString &text)
 {
-    return !text.isEmpty() && TextContains(text, u"|") && TextContains(text, u"http://");
+    return !text.isEmpty() && TextContains(text, u"http://") && SplitQueueLine(text).has_value();
 }
 
-// Leftover files read back; a file gone since the search is simply no longer there.
+// Leftover files read back; a file gone since the search is simply no longer there, and one
+// that cannot be read was reported when the session was found.
 template<typename F>
 void forEachLeftover(const QStringList &files, F &&fn)
 {
-    for (const QString &path : files)
-        if (FileExists(path))
-            fn(path, ReadTextFile(path));
+    for (const QString &path : files) {
+        if (!FileExists(path))
+            continue;
+        QString text;
+        try {
+            text = ReadTextFile(path);
+        } catch (const EFileError &) {
+            continue;
+        }
+        fn(path, text);
+    }
+}
+
+// Input quoted in a message is cut short: a leftover file may hold anything.
+QString quoted(const QString &text)
+{
+    return u'"' + (text.size() > kMaxQuotedLine ? text.left(kMaxQuotedLine) + QStringLiteral("...") : text) + u'"';
+}
+
+// Why resume cannot take a leftover file's text; empty when it can.
+QString problemOf(const QString &path, const QString &text)
+{
+    if (text.isEmpty())
+        return QStringLiteral("empty item file ") + path;
+    if (!resumable(text))
+        return QStringLiteral("line that can never be processed, in ") + path + QStringLiteral(": ") + quoted(text);
+    return {};
 }
 
 } // namespace
@@ -74,7 +101,8 @@ std::unique_ptr<FoundSession> FindIncompleteSession(const QString &sessionsFolde
     for (const QString &marker : ListFiles(sessionsFolder, QStringLiteral("*.session"))) {
         const QString candidate = TextRemoveSuffix(marker, u".session");
         const bool isOwn = candidate == own.sessionName;
-        if (!isOwn && MutexExists(candidate))
+        const QString mutex = SessionSlotMutexName(sessionsFolder, candidate);
+        if (!isOwn && MutexExists(mutex))
             continue; // another running copy owns it
         const auto leftovers = [&](const QString &folder) {
             QStringList files = ListItemFilesOldestFirst(folder, candidate);
@@ -94,16 +122,28 @@ std::unique_ptr<FoundSession> FindIncompleteSession(const QString &sessionsFolde
         found->m_mediaFiles = std::move(media);
         found->m_pageFiles = std::move(pages);
         if (!isOwn) {
-            if (MutexExists(candidate))
+            if (MutexExists(mutex))
                 InfoBox(QStringLiteral("Could not lock found_session"));
-            found->m_lock = SetMutex(candidate);
+            found->m_lock = SetMutex(mutex);
         }
-        const auto listEntry = [&](const QString &, const QString &text) {
-            if (!text.isEmpty() && TextContains(text, u"http"))
-                found->m_entries.append(text);
-        };
-        forEachLeftover(found->m_mediaFiles, listEntry);
-        forEachLeftover(found->m_pageFiles, listEntry);
+        for (const QStringList *files : {&found->m_mediaFiles, &found->m_pageFiles}) {
+            for (const QString &path : *files) {
+                QString text;
+                try {
+                    text = ReadTextFile(path);
+                } catch (const EFileError &e) {
+                    if (FileExists(path))
+                        found->m_problems.append(QStringLiteral("unreadable item file ") + path + QStringLiteral(": ")
+                                                 + e.message());
+                    continue;
+                }
+                const QString problem = problemOf(path, text);
+                if (problem.isEmpty())
+                    found->m_entries.append(text);
+                else
+                    found->m_problems.append(problem);
+            }
+        }
         return found;
     }
     return nullptr;

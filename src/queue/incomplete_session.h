@@ -27,11 +27,13 @@ public:
     // The session's name, for the heading "Incomplete session found: " + name.
     const QString &name() const { return m_name; }
     bool isOwnSession() const { return m_own; }
-    // One entry per leftover line that names an address, media lines first, each kind oldest
-    // first.
+    // One entry per resumable leftover line, media lines first, each kind oldest first.
     const QStringList &entries() const { return m_entries; }
+    // The leftover files that resume cannot take, one text each naming the file and why: an
+    // unreadable or empty file, or a line that can never be processed. Discard removes them.
+    const QStringList &problems() const { return m_problems; }
 
-    // Puts the resumable lines (with "|" and "http://") back at the end of the queues, in
+    // Puts the resumable lines (well-formed, with "http://") back at the end of the queues, in
     // order, under this copy's session, replacing their old files; other files stay. Media
     // lines are refused while a queue is being canceled. Lets go of the other session's slot.
     void Resume(QueueState &queues);
@@ -50,12 +52,13 @@ private:
     QStringList m_mediaFiles; // oldest first
     QStringList m_pageFiles;
     QStringList m_entries;
+    QStringList m_problems;
     NamedMutexHandle m_lock; // the other session's slot, held until resume or discard
 };
 
 // Looks through the session markers of sessionsFolder for a session with item files, skipping
 // slots another running copy holds and the files this copy wrote itself. Null when there is
-// none. Raises when a leftover file cannot be read.
+// none. A leftover file that cannot be read is one of the session's problems.
 std::unique_ptr<FoundSession> FindIncompleteSession(const QString &sessionsFolder, QueueItemFiles &ownFiles);
 
 // Item files of a session in a folder, oldest first (files written in the same instant by

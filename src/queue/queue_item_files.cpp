@@ -1,5 +1,6 @@
 #include "queue/queue_item_files.h"
 
+#include "foundation/durable_file.h"
 #include "foundation/errors.h"
 #include "foundation/files.h"
 #include "foundation/folder_listing.h"
@@ -15,10 +16,6 @@
 #include <QMutexLocker>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -36,12 +33,6 @@ struct QueueItemFiles::Folder
 };
 
 namespace {
-
-EFileError fileError(const char *what, const QString &file, int err)
-{
-    return EFileError(QStringLiteral("%1 \"%2\". %3").arg(QLatin1String(what), file,
-                                                           QString::fromLocal8Bit(std::strerror(err))));
-}
 
 QStringList keysOf(QueueKind queue, const QString &line)
 {
@@ -77,53 +68,6 @@ timespec nextStamp(timespec &last)
     }
     last = now;
     return now;
-}
-
-void writeTemporary(const QByteArray &path, const QByteArray &bytes, timespec stamp, const QString &shown)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        throw fileError("Cannot create file", shown, errno);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int err = n < 0 ? errno : EIO;
-            ::close(fd);
-            ::unlink(path.constData());
-            throw fileError("Cannot write file", shown, err);
-        }
-        done += n;
-    }
-    const timespec times[2] = {{0, UTIME_OMIT}, stamp};
-    ::futimens(fd, times);
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(path.constData());
-        throw fileError("Cannot write file", shown, err);
-    }
-}
-
-// Gives the temporary file its name unless a file of that name exists. 0 or an errno value.
-int placeWithoutReplacing(const QByteArray &from, const QByteArray &to)
-{
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return errno;
-    // A file system without the no-replace rename: a hard link refuses an existing name too.
-    if (::link(from.constData(), to.constData()) == 0) {
-        ::unlink(from.constData());
-        return 0;
-    }
-    if (errno != EPERM && errno != ENOTSUP)
-        return errno;
-    // Neither: only this process names files of this session, under the folder's lock.
-    if (::access(to.constData(), F_OK) == 0)
-        return EEXIST;
-    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
 }
 
 } // namespace
@@ -178,22 +122,15 @@ QString QueueItemFiles::WriteItemFile(QueueKind queue, QStringView suffix, const
     const QString extension = suffix.mid(suffix.lastIndexOf(u'.')).toString();
 
     QMutexLocker lock(&f.lock);
-    if (!QFileInfo(f.path).isDir())
-        ForceFolder(f.path);
     // Hidden and outside the session's mask, so neither a scan nor a resume ever reads it.
-    const QString temporary = f.path + u'.' + m_session.sessionName + QStringLiteral("_%1.tmp").arg(::getpid());
-    const QByteArray temporaryPath = QFile::encodeName(temporary);
-    writeTemporary(temporaryPath, bytes, nextStamp(f.lastStamp), f.path + stem + extension);
+    DurableFile temporary(f.path);
+    temporary.write(bytes);
+    temporary.setModificationTime(nextStamp(f.lastStamp));
     for (;;) {
         const ItemFileNames::Candidate c = f.names.candidate(stem, extension);
-        const int err = placeWithoutReplacing(temporaryPath, QFile::encodeName(c.path));
-        if (err == EEXIST) {
+        if (!temporary.placeNew(c.path)) {
             f.names.taken(c);
             continue;
-        }
-        if (err != 0) {
-            ::unlink(temporaryPath.constData());
-            throw fileError("Cannot create file", c.path, err);
         }
         f.names.taken(c);
         f.index.add(c.path, keysOf(queue, line));

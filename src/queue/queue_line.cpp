@@ -11,6 +11,10 @@ std::optional<QStringList> SplitQueueLine(const QString &line)
     QStringList fields = TextSplit(line, u"|", true);
     if (fields.size() != kQueueLineFields)
         return std::nullopt;
+    // A target folder that climbs out with ".." would save outside the folder it names.
+    for (const QStringView part : QStringView(fields.at(4)).split(u'/'))
+        if (part == u"..")
+            return std::nullopt;
     return fields;
 }
 

@@ -17,10 +17,13 @@
 namespace orvix {
 
 inline constexpr int kQueueLineFields = 5;
+// A line quoted in a message is cut to this many characters: a leftover file may hold anything.
+inline constexpr qsizetype kMaxQuotedLine = 200;
 inline constexpr char16_t kPictureUrlType[] = u"id:1";
 inline constexpr char16_t kThumbnailsUrlType[] = u"id:2";
 
-// The trimmed fields of a line, or nothing when it does not have exactly five.
+// The trimmed fields of a line, or nothing when it is malformed: not exactly five fields, or a
+// target folder with a ".." part.
 std::optional<QStringList> SplitQueueLine(const QString &line);
 
 struct PageLine

@@ -245,7 +245,7 @@ void TFormMain::pastedSeveralAddresses(const QStringList &addresses)
 {
     QStringList pages;
     for (const QString &url : addresses)
-        if (IsPastedSiteAddress(url) && !pages.contains(url))
+        if (IsPastedSiteAddress(url) && !url.contains(u'|') && !pages.contains(url)) // "|" would break its line
             pages << url;
     if (pages.size() < 2)
         return;
@@ -291,7 +291,14 @@ bool TFormMain::pageQueueContains(const QString &text)
 
 void TFormMain::queuePage(const QString &url, const QString &line)
 {
-    m_context->queues().QueuePage(url, line, -1);
+    // A slot must not let an exception out; the line is queued for this run even then.
+    try {
+        m_context->queues().QueuePage(url, line, -1);
+    } catch (const std::exception &e) {
+        ErrorBox(QStringLiteral("The queue item file could not be written, so the picture will not be resumed "
+                                "after a restart: ")
+                 + exceptionMessage(e));
+    }
 }
 
 void TFormMain::showQueueAnalyzing()

@@ -2,6 +2,7 @@
 
 #include "engine/resume_check.h"
 #include "foundation/dialogs.h"
+#include "foundation/errors.h"
 #include "foundation/text.h"
 #include "queue/incomplete_session.h"
 #include "queue/queue_state.h"
@@ -64,11 +65,16 @@ void TResumePanel::Offer(std::unique_ptr<FoundSession> session, QueueState &queu
 void TResumePanel::bSessionResumeOrDiscardClick(bool resume)
 {
     if (m_session) {
-        if (resume) {
-            ForgetSavedPictures(*m_session, m_queues->itemFiles());
-            m_session->Resume(*m_queues);
-        } else {
-            m_session->Discard(m_queues->itemFiles());
+        // A slot must not let an exception out. Lines not taken up keep their old item files.
+        try {
+            if (resume) {
+                ForgetSavedPictures(*m_session, m_queues->itemFiles());
+                m_session->Resume(*m_queues);
+            } else {
+                m_session->Discard(m_queues->itemFiles());
+            }
+        } catch (const std::exception &e) {
+            ErrorBox(QStringLiteral("The session could not be taken up whole: ") + exceptionMessage(e));
         }
         m_session.reset();
     }

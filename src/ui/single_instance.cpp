@@ -18,9 +18,12 @@ constexpr char kWakeAnswer[] = "ok\n";
 
 QString WakeServerName()
 {
+    const QString folder = MutexFolder();
+    if (folder.isEmpty())
+        return {}; // never a socket in a folder someone else could control
     QString file = NormalizeMutexName(QString::fromUtf16(kProgramMutexName));
     file.replace(u'\\', u'_');
-    return MutexFolder() + file + QStringLiteral(".wake");
+    return folder + file + QStringLiteral(".wake");
 }
 
 TSingleInstance::TSingleInstance(QObject *parent) : QObject(parent) {}
@@ -71,6 +74,8 @@ TSingleInstance::Result TSingleInstance::CheckSingleInstance(bool noMutex, const
 
 bool TSingleInstance::wakeRunningCopy(const QString &url, int waitMs)
 {
+    if (WakeServerName().isEmpty())
+        return false;
     QLocalSocket socket;
     socket.connectToServer(WakeServerName());
     if (!socket.waitForConnected(waitMs))

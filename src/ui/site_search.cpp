@@ -6,10 +6,11 @@ namespace orvix {
 
 namespace {
 
+// "&", "=", "+" and "?" in a value would start another field or the query, or read as a space.
 bool keptAscii(char16_t c)
 {
     return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z')
-           || QStringView(u"&+-.=?@_~").contains(QChar(c));
+           || QStringView(u"-.@_~").contains(QChar(c));
 }
 
 void appendHex(QString &out, uchar byte)

@@ -53,21 +53,28 @@ QProcessEnvironment CliSandbox::environment() const
 
 QStringList CliSandbox::commonOptions() const
 {
-    return {QStringLiteral("--site=") + m_site->host(), QStringLiteral("--settings=") + settings(),
-            QStringLiteral("--out=") + pictures()};
+    QStringList options{QStringLiteral("--site=") + m_site->host(), QStringLiteral("--settings=") + settings()};
+    if (withOut)
+        options << QStringLiteral("--out=") + pictures();
+    return options;
 }
 
 std::unique_ptr<QProcess> CliSandbox::startCli(const QStringList &args)
 {
     auto p = std::make_unique<QProcess>();
     p->setProcessEnvironment(environment());
+    if (!startFolder.isEmpty())
+        p->setWorkingDirectory(startFolder);
     QStringList all = args;
     if (!all.isEmpty()) {
         const QStringList options = commonOptions();
         for (qsizetype i = options.size() - 1; i >= 0; --i)
             all.insert(1, options[i]);
     }
-    p->start(QStringLiteral(ORVIX_CLI_PATH), all);
+    if (launcher.isEmpty())
+        p->start(QStringLiteral(ORVIX_CLI_PATH), all);
+    else
+        p->start(launcher.first(), launcher.mid(1) + QStringList{QStringLiteral(ORVIX_CLI_PATH)} + all);
     return p;
 }
 

@@ -46,6 +46,13 @@ protected:
 
     // Added to (or replacing) the environment of the runs.
     QProcessEnvironment moreEnvironment;
+    // A program that runs orvix-cli, given first (as "strace" and its options); none when empty.
+    QStringList launcher;
+    // Without it the runs get no --out (a test gives its own).
+    bool withOut = true;
+    // The folder orvix-cli starts in; the test process's when empty.
+    QString startFolder;
+
     QProcessEnvironment environment() const;
     // Runs orvix-cli with the site, settings and pictures options added.
     CliResult runCli(const QStringList &args, int timeoutMs = 240000);

@@ -12,6 +12,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QRegularExpression>
 #include <QUrl>
@@ -241,7 +242,7 @@ TEST_F(MediaWorkerTest, CancelStopsTheRunningDownloadAndEmptiesTheQueue)
     EXPECT_EQ(everyFile(), QStringList());
 }
 
-TEST_F(MediaWorkerTest, MalformedLineIsDroppedWithItsItemFile)
+TEST_F(MediaWorkerTest, MalformedLineFailsAndKeepsItsItemFile)
 {
     const auto &p = publicPicture();
     const QString bad = QStringLiteral("http://h/1/2_a_o.jpg|2_a title||") + p.pageUrl + QStringLiteral("-bad");
@@ -251,9 +252,21 @@ TEST_F(MediaWorkerTest, MalformedLineIsDroppedWithItsItemFile)
     runWorker();
     ASSERT_TRUE(waitFor([&] { return mediaQueueDone(); }));
     stop();
-    EXPECT_TRUE(takeMessages().contains(QStringLiteral("Could not download http://h/1/2_a_o.jpg. length <> 5")));
-    EXPECT_EQ(itemFiles(QueueKind::Media), QStringList());
+    EXPECT_TRUE(takeMessages().contains(QStringLiteral("malformed line (not processed): ") + bad));
+    EXPECT_EQ(host.statusOf(QStringLiteral("http://h/1/2_a_o.jpg")), QStringLiteral("failed"));
+    // Its file stays for the user to see (resume names it, discard removes it).
+    EXPECT_EQ(itemFiles(QueueKind::Media).size(), 1);
     EXPECT_EQ(everyFile().size(), 1);
+
+    // A folder that climbs out with ".." is malformed too: nothing is saved there.
+    const QString climbing = QStringLiteral("http://h/1/3_a_o.jpg|3_a title||") + p.pageUrl
+                             + QStringLiteral("x/|") + pictures() + QStringLiteral("../escaped");
+    queues->MediaQueue.Add(climbing);
+    runWorker();
+    ASSERT_TRUE(waitFor([&] { return mediaQueueDone(); }));
+    stop();
+    EXPECT_TRUE(takeMessages().contains(QStringLiteral("malformed line (not processed): ") + climbing));
+    EXPECT_FALSE(QFileInfo::exists(pictures() + QStringLiteral("../escaped")));
 }
 
 TEST_F(MediaWorkerTest, LineRemovedDuringItsDownloadIsNotReplacedByTheNext)

@@ -70,8 +70,9 @@ TEST_F(PageWorkerTest, PicturePageBecomesOneMediaLineWithItsRecord)
     ASSERT_TRUE(waitFor([&] { return pageQueueDone(); }));
     stop();
 
-    // The tags' "|" made the line six fields long: it is dropped as malformed.
-    EXPECT_TRUE(takeMessages().contains(QStringLiteral("line: length <> 5")));
+    // The tags' "|" made the line six fields long: malformed, it fails without being followed.
+    EXPECT_TRUE(takeMessages().contains(QStringLiteral("malformed line (not processed): ") + line));
+    EXPECT_EQ(host.statusOf(QStringLiteral("Q2: ") + p.pageUrl), QStringLiteral("failed"));
     EXPECT_EQ(lines(queues->MediaQueue), QStringList());
 
     const QString good = queuePageLine(p.pageUrl, QStringLiteral("id:1"), QStringLiteral("my_tag"));

@@ -1,11 +1,14 @@
 #include "foundation_fixture.h"
 
 #include "foundation/dialogs.h"
+#include "foundation/durable_file.h"
+#include "foundation/errors.h"
 #include "foundation/file_names.h"
 #include "foundation/files.h"
 #include "foundation/folder_listing.h"
 #include "foundation/paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QRegularExpression>
 #include <QStorageInfo>
@@ -60,6 +63,47 @@ TEST_F(FileFunctions, UniqueAndTimestampedNames)
             << TimestampedFileName(c.in).toStdString();
 }
 
+// The hidden files a write leaves when it fails or is refused, and those of a dead process.
+static QStringList hiddenIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\."));
+}
+
+TEST_F(FileFunctions, DurableWritesReplaceOrRefuseAndLeaveNothingBehind)
+{
+    writeBytes(path("d/f.txt"), "old");
+    WriteFileAtomic(path("d/f.txt"), "new");
+    EXPECT_EQ(readBytes(path("d/f.txt")), "new");
+    // A new name only: a file of that name keeps its bytes.
+    EXPECT_FALSE(WriteNewFileAtomic(path("d/f.txt"), "other"));
+    EXPECT_EQ(readBytes(path("d/f.txt")), "new");
+    EXPECT_TRUE(WriteNewFileAtomic(path("d/g.txt"), "g"));
+    EXPECT_EQ(readBytes(path("d/g.txt")), "g");
+    {
+        // Refused once, placed under the next name; one abandoned goes without a trace.
+        DurableFile f(path("d"));
+        f.write("h");
+        EXPECT_FALSE(f.placeNew(path("d/g.txt")));
+        EXPECT_TRUE(f.placeNew(path("d/h.txt")));
+        DurableFile abandoned(path("d"));
+        abandoned.write("never named");
+    }
+    EXPECT_EQ(readBytes(path("d/h.txt")), "h");
+    EXPECT_EQ(hiddenIn(path("d")), QStringList());
+    // A folder where the file should be: the old folder stays and nothing is left over.
+    QDir().mkpath(path("d/dir/sub"));
+    EXPECT_THROW(WriteFileAtomic(path("d/dir"), "x"), EFileError);
+    EXPECT_TRUE(QFileInfo(path("d/dir/sub")).isDir());
+    EXPECT_EQ(hiddenIn(path("d")), QStringList());
+
+    // Left by a process that died: removed; this process's own stays.
+    writeBytes(path("d/.orvix-99999999-a.part"), "x");
+    const QString own = path("d/.orvix-") + QString::number(QCoreApplication::applicationPid()) + "-b.part";
+    writeBytes(own, "x");
+    RemoveStaleDurableFiles(path("d"));
+    EXPECT_EQ(hiddenIn(path("d")), QStringList{QFileInfo(own).fileName()});
+}
+
 TEST_F(FileFunctions, CopyRenameDeleteAndProbe)
 {
     writeBytes(path("src.txt"), "new");
@@ -110,6 +154,19 @@ TEST_F(FileFunctions, ReportingDeletes)
     QFile::setPermissions(path("tree/a"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     EXPECT_TRUE(DeleteFolderReporting(path("tree"), true));
     EXPECT_FALSE(QFileInfo::exists(path("tree")));
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+
+    // A link to a folder goes; the folder it points to and its files stay. So does a folder
+    // given as the link itself.
+    writeBytes(path("kept/k.txt"), "x");
+    writeBytes(path("tree2/x.txt"), "x");
+    ASSERT_TRUE(QFile::link(path("kept"), path("tree2/link")));
+    ASSERT_TRUE(QFile::link(path("kept"), path("toplink")));
+    EXPECT_TRUE(DeleteFolderReporting(path("tree2"), true));
+    EXPECT_FALSE(QFileInfo::exists(path("tree2")));
+    EXPECT_TRUE(DeleteFolderReporting(path("toplink"), true));
+    EXPECT_FALSE(QFileInfo(path("toplink")).isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(path("kept/k.txt")));
     EXPECT_TRUE(dialogs.shown().isEmpty());
 
     // Something that cannot go: a folder given as a file.

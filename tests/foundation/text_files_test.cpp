@@ -24,13 +24,24 @@ TEST_F(TextFiles, WritesMarkAndCrLfAndReadsBack)
     EXPECT_EQ(ReadFromFile_sl_5x(path("new/t.txt")), QStringList{"replaced"});
 }
 
-TEST_F(TextFiles, AppendsCreateTheFileWithOneMark)
+TEST_F(TextFiles, AppendsCreateTheFileWithOneMarkAndStartLinesOnTheirOwn)
 {
     AppendTextUtf8(path("a/app.txt"), "x");
     AppendToFile_5x(path("a/app.txt"), "y");
+    // A line never continues a last line that lacks its end (two records would become one).
     AppendLineUtf8(path("a/app.txt"), "é");
     AppendToFileLn_5x(path("a/app.txt"), "z");
-    EXPECT_EQ(readBytes(path("a/app.txt")), QByteArray("\xEF\xBB\xBF") + "xyé\r\nz\r\n");
+    AppendTextUtf8(path("a/app.txt"), "w");
+    AppendTextUtf8(path("a/app.txt"), "r|e|c\r\n");
+    EXPECT_EQ(readBytes(path("a/app.txt")), QByteArray("\xEF\xBB\xBF") + "xy\r\né\r\nz\r\nw\r\nr|e|c\r\n");
+
+    // A file cut after its mark, or holding a whole last line, gets no empty line.
+    writeBytes(path("b.txt"), "\xEF\xBB\xBF");
+    AppendLineUtf8(path("b.txt"), "1");
+    writeBytes(path("c.txt"), "\xEF\xBB\xBF" "0\n");
+    AppendLineUtf8(path("c.txt"), "1");
+    EXPECT_EQ(readBytes(path("b.txt")), QByteArray("\xEF\xBB\xBF" "1\r\n"));
+    EXPECT_EQ(readBytes(path("c.txt")), QByteArray("\xEF\xBB\xBF" "0\n1\r\n"));
 }
 
 TEST_F(TextFiles, RetryingFormsNameThemselvesWhenTheyGiveUp)

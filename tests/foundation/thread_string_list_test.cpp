@@ -132,6 +132,14 @@ TEST(ThreadStringList, DelimitedTextRoundTripsAndParses)
     for (const Case &c : cases)
         EXPECT_EQ(DelimitedTextToList(QString::fromUtf8(c.text), u','), c.items) << c.text;
 
+    // A NUL outside quotes ends the text (it used to stall the parser for ever); inside quotes
+    // it is part of the item.
+    const char16_t withNul[] = u"a,b\0c,d";
+    EXPECT_EQ(DelimitedTextToList(QStringView(withNul, 7), u','), (QStringList{"a", "b"}));
+    const char16_t quotedNul[] = u"\"x\0y\",z";
+    EXPECT_EQ(DelimitedTextToList(QStringView(quotedNul, 7), u','),
+              (QStringList{QStringView(u"x\0y", 3).toString(), "z"}));
+
     TThreadStringList list;
     list.SetDelimiter(u';');
     list.SetDelimitedText("x;\"y z\"");

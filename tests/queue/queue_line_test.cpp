@@ -17,6 +17,11 @@ TEST(QueueLine, FiveFieldRule)
         {"http://h/p/1|id:1|2|/pics/", false},           // four fields
         {"http://h/p/1|id:1|2|a|b|/pics/", false},       // a "|" in the tags adds one
         {"", false},
+        // A folder that climbs out with ".." is never followed; dots within a name are fine.
+        {"http://h/p/1|id:1|2||/pics/../etc", false},
+        {"http://h/p/1|id:1|2||/pics/sub/..", false},
+        {"http://img/1.jpg|1_s t||http://h/p/1/|../x", false},
+        {"http://h/p/1|id:1|2||/pics/a..b/...", true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.line);

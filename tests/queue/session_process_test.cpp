@@ -145,7 +145,7 @@ TEST_F(SessionProcessTest, AKilledCopysLinesAreResumedUnderTheNextSession)
     EXPECT_EQ(namesIn(q1()), QStringList({"orvixsession_2_q1.txt", "orvixsession_2_q1_00001.txt",
                                           "orvixsession_2_q1_00002.txt"}));
     EXPECT_EQ(namesIn(q2()), QStringList({"orvixsession_2_q2.txt"}));
-    EXPECT_FALSE(MutexExists(QStringLiteral("orvixsession_1")));
+    EXPECT_FALSE(MutexExists(SessionSlotMutexName(sessions(), "orvixsession_1")));
     EXPECT_TRUE(dialogs.shown().isEmpty());
 }
 
@@ -198,5 +198,5 @@ TEST_F(SessionProcessTest, AKillDuringWritesLeavesOnlyWholeLines)
     auto found = find();
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->entries().size(), complete.size());
-    EXPECT_TRUE(namesIn(q1()).filter(QStringLiteral(".tmp")).isEmpty()); // cleared when the slot was taken
+    EXPECT_TRUE(namesIn(q1()).filter(QStringLiteral(".part")).isEmpty()); // cleared when the slot was taken
 }

@@ -61,7 +61,7 @@ TEST_F(SessionTest, FirstStartTakesSlotOneAndFindsNothing)
     EXPECT_TRUE(QFileInfo::exists(session.SessionFile));
     EXPECT_TRUE(QFileInfo(session.MediaQueueFolder).isDir());
     EXPECT_EQ(session.PageQueueFolder, sessions() + "q2/");
-    EXPECT_TRUE(MutexExists(QStringLiteral("orvixsession_1")));
+    EXPECT_TRUE(MutexExists(SessionSlotMutexName(sessions(), "orvixsession_1")));
     EXPECT_EQ(find(), nullptr);
     EXPECT_TRUE(dialogs.shown().isEmpty());
 }
@@ -85,8 +85,9 @@ TEST_F(SessionTest, WithAllTenSlotsHeldNoSessionStarts)
 // The last copy in this slot crashed; this copy has queued a line of its own meanwhile.
 TEST_F(SessionTest, OwnSlotLeftoversAreResumedInOrderWithoutTheLiveLines)
 {
-    writeBytes(q2() + "orvixsession_1_x.txt", itemBytes("https://h/photos/u/5/|id:1|2||/p/")); // listed, kept
-    writeBytes(q2() + "orvixsession_1_y.txt", itemBytes("garbage"));                           // neither
+    // Never processed: named as such and kept, outside the entries.
+    writeBytes(q2() + "orvixsession_1_x.txt", itemBytes("https://h/photos/u/5/|id:1|2||/p/"));
+    writeBytes(q2() + "orvixsession_1_y.txt", itemBytes("garbage"));
     leaveBehind(QStringLiteral("orvixsession_1"), {mediaLine(1), mediaLine(2), mediaLine(3)}, {pageLine(4)});
     start(settings() + "./orvix_sessions//"); // however the folder is written, live lines are known
     queues->QueuePage(QStringLiteral("live"), pageLine(9));
@@ -94,8 +95,11 @@ TEST_F(SessionTest, OwnSlotLeftoversAreResumedInOrderWithoutTheLiveLines)
     auto found = find();
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->name(), "orvixsession_1");
-    EXPECT_EQ(found->entries(), QStringList({mediaLine(1), mediaLine(2), mediaLine(3),
-                                             "https://h/photos/u/5/|id:1|2||/p/", pageLine(4)}));
+    EXPECT_EQ(found->entries(), QStringList({mediaLine(1), mediaLine(2), mediaLine(3), pageLine(4)}));
+    const QStringList problems{
+        "line that can never be processed, in " + q2() + "orvixsession_1_x.txt: \"https://h/photos/u/5/|id:1|2||/p/\"",
+        "line that can never be processed, in " + q2() + "orvixsession_1_y.txt: \"garbage\""};
+    EXPECT_EQ(found->problems(), problems);
     found->Resume(*queues);
     EXPECT_EQ(lines(queues->MediaQueue), QStringList({mediaLine(1), mediaLine(2), mediaLine(3)}));
     EXPECT_EQ(lines(queues->PageQueue), QStringList({pageLine(9), pageLine(4)}));
@@ -111,7 +115,8 @@ TEST_F(SessionTest, OwnSlotLeftoversAreResumedInOrderWithoutTheLiveLines)
     // The kept files make the session incomplete again; discard ends that.
     found = find();
     ASSERT_NE(found, nullptr);
-    EXPECT_EQ(found->entries(), QStringList({"https://h/photos/u/5/|id:1|2||/p/"}));
+    EXPECT_EQ(found->entries(), QStringList());
+    EXPECT_EQ(found->problems(), problems);
     found->Discard(queues->itemFiles());
     EXPECT_EQ(find(), nullptr);
     EXPECT_EQ(namesIn(q2()).size(), 2);
@@ -124,10 +129,10 @@ TEST_F(SessionTest, AnotherSlotsLeftoversComeUnderThisSessionAndTheSlotIsLetGo)
     auto found = find();
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->name(), "orvixsession_3");
-    EXPECT_TRUE(MutexExists(QStringLiteral("orvixsession_3"))); // held while the panel is open
+    EXPECT_TRUE(MutexExists(SessionSlotMutexName(sessions(), "orvixsession_3"))); // held while the panel is open
 
     found->Resume(*queues);
-    EXPECT_FALSE(MutexExists(QStringLiteral("orvixsession_3")));
+    EXPECT_FALSE(MutexExists(SessionSlotMutexName(sessions(), "orvixsession_3")));
     EXPECT_EQ(namesIn(q1()), QStringList({"orvixsession_1_q1.txt"}));
     EXPECT_EQ(namesIn(q2()), QStringList({"orvixsession_1_q2.txt"}));
     EXPECT_EQ(readBytes(q2() + "orvixsession_1_q2.txt"), itemBytes(pageLine(2)));
@@ -153,8 +158,24 @@ TEST_F(SessionTest, ResumeWhileCancelingKeepsTheMediaLinesForLater)
 TEST_F(SessionTest, ATemporaryFileOfADeadCopyIsNeitherFoundNorKept)
 {
     writeBytes(sessions() + "orvixsession_1.session", {});
-    writeBytes(q1() + ".orvixsession_1_4242.tmp", itemBytes(mediaLine(1)).left(20));
+    writeBytes(q1() + ".orvix-99999999-x.part", itemBytes(mediaLine(1)).left(20));
     start();
     EXPECT_EQ(find(), nullptr);
     EXPECT_TRUE(namesIn(q1()).isEmpty());
+}
+
+// Slots are locked per settings folder: a copy holding slot 1 of another folder neither takes
+// this folder's slot 1 nor hides what its last holder left here.
+TEST_F(SessionTest, ASlotHeldForAnotherSettingsFolderHidesNothingHere)
+{
+    leaveBehind("orvixsession_1", {mediaLine(1)}, {});
+    DownloadSession elsewhere;
+    ASSERT_TRUE(elsewhere.Start(path("other/orvix_sessions/")));
+    EXPECT_EQ(elsewhere.SessionName, "orvixsession_1");
+
+    start();
+    EXPECT_EQ(session.SessionName, "orvixsession_1");
+    const auto found = find();
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->entries(), QStringList{mediaLine(1)});
 }

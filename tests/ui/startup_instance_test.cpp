@@ -72,9 +72,11 @@ protected:
         return QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData()), bytes.size() / 2);
     }
 
+    QString sessionsFolder() const { return m_settings.path() + QStringLiteral("/orvix_sessions/"); }
+
     bool waitUntilUp(int slot)
     {
-        return test::waitUntil([&] { return MutexExists(SessionSlotName(slot)) && sessionMarker(slot); }, kStartMs);
+        return test::waitUntil([&] { return MutexExists(SessionSlotMutexName(sessionsFolder(), SessionSlotName(slot))) && sessionMarker(slot); }, kStartMs);
     }
 
     QTemporaryDir m_settings;
@@ -95,7 +97,7 @@ TEST_F(SingleInstance, SecondStartWakesTheFirstAndEnds)
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);
-    EXPECT_FALSE(MutexExists(SessionSlotName(2)));
+    EXPECT_FALSE(MutexExists(SessionSlotMutexName(sessionsFolder(), SessionSlotName(2))));
     EXPECT_FALSE(sessionMarker(2));
     EXPECT_TRUE(test::waitUntil([&] {
         return programLog().contains(QStringLiteral("woken by another start: http://127.0.0.1:1/photos/alma/"));

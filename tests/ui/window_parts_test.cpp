@@ -6,19 +6,30 @@
 #include "foundation/main_thread_call.h"
 #include "ui/messages_panel.h"
 #include "ui/qt_dialogs.h"
+#include "ui/resume_panel.h"
 #include "ui/site_search.h"
 #include "ui/subfolder_edit.h"
 
+#include "foundation/dialogs.h"
 #include "foundation/errors.h"
 #include "foundation/log.h"
 #include "pages/site.h"
+#include "queue/download_session.h"
+#include "queue/incomplete_session.h"
+#include "queue/picture_records.h"
+#include "queue/queue_state.h"
+#include "queue/queue_view.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QKeyEvent>
 #include <QThread>
 #include <QTimer>
@@ -26,6 +37,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
+#include <sys/mount.h>
 #include <thread>
 
 using namespace orvix;
@@ -65,7 +78,8 @@ TEST(SiteSearch, ValuesAreEncodedForTheAddress)
         {QStringLiteral("lake"), QStringLiteral("lake")},
         {QStringLiteral("red lake"), QStringLiteral("red%20lake")},
         {QStringLiteral("100%"), QStringLiteral("100%25")},
-        {QStringLiteral("a&b=c?d@e+f-g.h_i~"), QStringLiteral("a&b=c?d@e+f-g.h_i~")},
+        // Kept as they are, these would split the value into further fields or the query.
+        {QStringLiteral("a&b=c?d@e+f-g.h_i~"), QStringLiteral("a%26b%3Dc%3Fd@e%2Bf-g.h_i~")},
         {QStringLiteral("x/y#z"), QStringLiteral("x%2Fy%23z")},
         {QStringLiteral("café"), QStringLiteral("caf%C3%A9")},
         {QString::fromUtf8("\xF0\x9F\x98\x80"), QStringLiteral("%F0%9F%98%80")},
@@ -188,4 +202,68 @@ TEST(QtDialogs, AQuestionFromAWorkerIsAskedOnTheMainThreadAndAnswered)
     EXPECT_EQ(result.load(), 1);
     EXPECT_EQ(asked, QStringLiteral("Discard incomplete session?"));
     EXPECT_EQ(boxThread, QThread::currentThread());
+}
+
+namespace {
+
+struct NoPictures : IPictureRecords
+{
+    bool IsAlreadyDownloaded(const QString &) override { return false; }
+    void RecordQueuedPicture(const TImageData &) override {}
+};
+
+} // namespace
+
+// A resume whose new item file cannot be written is told in a box: the failure never leaves the
+// button's slot, and the leftover file stays for the next try.
+TEST(ResumePanel, ItemFileThatCannotBeWrittenIsToldNotThrown)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+    const QString sessions = dir.filePath(QStringLiteral("orvix_sessions/"));
+    const QString q1 = sessions + QStringLiteral("q1/");
+    QDir().mkpath(q1);
+    QDir().mkpath(sessions + QStringLiteral("q2/"));
+    // Room for the leftover file and not one more.
+    const QByteArray target = QFile::encodeName(q1);
+    if (::mount("tmpfs", target.constData(), "tmpfs", 0, "nr_inodes=2,size=64k") != 0) {
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    }
+    struct Restore
+    {
+        QByteArray target, runtime;
+        ~Restore()
+        {
+            ::umount2(target.constData(), MNT_DETACH);
+            qputenv("XDG_RUNTIME_DIR", runtime);
+        }
+    } restore{target, savedRuntime};
+    QFile(sessions + QStringLiteral("orvixsession_2.session")).open(QIODevice::WriteOnly);
+    const QString line = QStringLiteral("http://img/1.jpg|1_s title||http://h/photos/u/1/|/pics/");
+    QFile leftover(q1 + QStringLiteral("orvixsession_2_1.txt"));
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.write("\xEF\xBB\xBF" + line.toUtf8() + "\r\n");
+    leftover.close();
+
+    ScriptedDialogs dialogs;
+    ScopedDialogs installed(dialogs);
+    DownloadSession session;
+    ASSERT_TRUE(session.Start(sessions));
+    NullQueueView view;
+    NoPictures pictures;
+    QueueState queues(session.folders(), view, pictures);
+    std::unique_ptr<FoundSession> found = FindIncompleteSession(session.sessionsFolder(), queues.itemFiles());
+    ASSERT_NE(found, nullptr);
+    QWidget window;
+    TResumePanel panel(&window);
+    panel.Offer(std::move(found), queues, {});
+    panel.findChild<QPushButton *>(QStringLiteral("bSessionResume"))->click();
+
+    ASSERT_EQ(dialogs.shown().size(), 1) << dialogs.shown().join(u'\n').toStdString();
+    EXPECT_TRUE(dialogs.shown().first().startsWith(QStringLiteral("error: The session could not be taken up whole: ")));
+    EXPECT_TRUE(QFileInfo::exists(leftover.fileName()));
+    EXPECT_FALSE(panel.isVisible());
 }

@@ -14,3 +14,20 @@ bench_build() {
 bench_machine() {
     echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); $(date -u +%Y-%m-%d)"
 }
+
+# A scratch folder $work, removed on exit, with session slots of its own; a site whose process
+# id is in $site_pid is stopped then.
+bench_scratch() {
+    work="$(mktemp -d)"
+    site_pid=""
+    trap bench_cleanup EXIT
+    mkdir -p "$work/runtime"
+    export XDG_RUNTIME_DIR="$work/runtime"
+}
+
+bench_cleanup() {
+    if [ -n "$site_pid" ]; then
+        kill "$site_pid" 2>/dev/null && wait "$site_pid" 2>/dev/null
+    fi
+    rm -rf "$work"
+}

@@ -24,15 +24,7 @@ done
 bench_build "$build" orvix-cli e2e_bench_site
 cli="$build/src/cli/orvix-cli"
 
-work="$(mktemp -d)"
-site_pid=""
-cleanup() {
-    [ -n "$site_pid" ] && kill "$site_pid" 2>/dev/null && wait "$site_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-mkdir -p "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime" # session slots of this run only
+bench_scratch
 
 "$build/bench/e2e_bench_site" "$pictures" 1000000 "$work" >"$work/port" &
 site_pid=$!

@@ -27,11 +27,12 @@ orvix_ensure_deps() {
     fi
 }
 
-# Configures (once) and builds the tree in $1 (default build/).
+# Configures (once) and builds the tree in $1 (default build/); further arguments go to cmake.
 orvix_build() {
     local dir="${1:-$ORVIX_ROOT/build}"
+    shift || true
     if [ ! -f "$dir/build.ninja" ]; then
-        cmake -S "$ORVIX_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+        cmake -S "$ORVIX_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     fi
     cmake --build "$dir" --parallel "$(nproc)"
 }

@@ -31,6 +31,10 @@ WorkerTiming ApplyWorkerTimingFromEnvironment(WorkerTiming timing)
             timing.httpTimeoutSeconds = value;
         else if (name == QLatin1String("fetchpause"))
             fetch.pauseMs = value;
+        else if (name == QLatin1String("connect"))
+            timing.connectTimeoutSeconds = fetch.connectTimeoutSeconds = value;
+        else if (name == QLatin1String("lowspeed"))
+            timing.lowSpeedSeconds = fetch.lowSpeedSeconds = value;
     }
     SetFetchPageTiming(fetch);
     return timing;

@@ -32,11 +32,14 @@ const QString kCommonHelp = QStringLiteral(
     "  --out=FOLDER (the pictures folder; the desktop program's by default)\n"
     "  --retries=N: a picture that fails N times (each time after 5 attempts; default 3) is left for\n"
     "  \"orvix-cli resume\"; the desktop program retries without end.\n"
+    "  --size=0|1|2: the largest listed size of at most 500 pixels on its longer side, of at most\n"
+    "  1024, or the largest (the default); the smallest listed when none fits.\n"
     "exit codes: 0 everything asked for was saved; 1 something failed, was skipped (a private\n"
     "  picture needs approval in the browser), could not be queued or read (a malformed line, an\n"
-    "  item file that cannot be written), the run was stopped (Ctrl+C, SIGTERM: after the item\n"
-    "  being worked on; the rest stays for resume), or resume left lines it cannot take (discard\n"
-    "  removes them); 2 bad arguments, among them an --out that cannot be used or holds \"|\".\n"
+    "  item file that cannot be written), the run was stopped (Ctrl+C, SIGTERM: at once, a\n"
+    "  download under way included; the rest stays for resume), or resume left lines it cannot\n"
+    "  take (discard removes them); 2 bad arguments, among them an --out that cannot be used or\n"
+    "  holds \"|\".\n"
     "progress goes to stderr.");
 
 // A picture page shows its picture (or asks to confirm a private one); any other page the site

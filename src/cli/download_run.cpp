@@ -35,8 +35,8 @@ std::atomic<int> g_stopRequests{0};
 
 void onStopSignal(int)
 {
-    // The first asks for a clean stop after the current item; a second ends at once (the item
-    // files are whole, so the lines still resume).
+    // The first asks for a clean stop (a download under way is broken off, its line kept); a
+    // second ends at once (the item files are whole, so the lines still resume).
     if (g_stopRequests.fetch_add(1) >= 1) {
         static const char text[] = "\norvix-cli: stopped at once\n";
         (void)!::write(STDERR_FILENO, text, sizeof text - 1);
@@ -261,7 +261,7 @@ int TDownloadRun::runQueues()
     tick.stop();
     if (stopped) {
         clearLiveLine();
-        m_io.err << "orvix-cli: stopping after the item being worked on\n";
+        m_io.err << "orvix-cli: stopping; what is left stays for resume\n";
         m_io.err.flush();
     }
     m_context->StopWorkers();

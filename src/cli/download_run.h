@@ -55,7 +55,7 @@ public:
     void mentionIncompleteSession();
 
     // Runs the workers until both queues are empty, or until SIGINT or SIGTERM asks to stop
-    // (after the item being worked on). Prints the progress and a summary; returns the exit
+    // (a download under way is broken off and kept for resume). Prints the progress and a summary; returns the exit
     // code: 0 when everything queued was saved, 1 otherwise.
     int runQueues();
 

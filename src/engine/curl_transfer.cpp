@@ -14,7 +14,6 @@ namespace orvix {
 namespace {
 
 constexpr int kMaxRedirects = 10;
-constexpr long kConnectTimeoutMs = 60000;
 // Large reads keep the per-read work (callbacks, wake-ups) small against the copying.
 constexpr long kReadBufferSize = 131072;
 // A server may announce any length; reserve no more than this up front.
@@ -103,6 +102,45 @@ int wininetCodeFor(CURLcode rc, CURL *easy)
     }
 }
 
+// Trusted authorities as the curl command line finds them in the environment.
+void trustFromEnvironment(CURL *e)
+{
+    const QByteArray bundle = qgetenv("CURL_CA_BUNDLE");
+    if (!bundle.isEmpty()) {
+        curl_easy_setopt(e, CURLOPT_CAINFO, bundle.constData());
+        return;
+    }
+    const QByteArray folder = qgetenv("SSL_CERT_DIR");
+    if (!folder.isEmpty())
+        curl_easy_setopt(e, CURLOPT_CAPATH, folder.constData());
+    const QByteArray file = qgetenv("SSL_CERT_FILE");
+    if (!file.isEmpty())
+        curl_easy_setopt(e, CURLOPT_CAINFO, file.constData());
+}
+
+// HOST:PORT of the proxy libcurl takes from the environment for url; empty when none is set.
+QString environmentProxy(const QUrl &url)
+{
+    QByteArray value;
+    if (url.scheme() == QLatin1String("http")) {
+        value = qgetenv("http_proxy"); // only in lower case, as libcurl reads it
+    } else {
+        value = qgetenv("https_proxy");
+        if (value.isEmpty())
+            value = qgetenv("HTTPS_PROXY");
+    }
+    if (value.isEmpty())
+        value = qgetenv("all_proxy");
+    if (value.isEmpty())
+        value = qgetenv("ALL_PROXY");
+    if (value.isEmpty())
+        return {};
+    if (!value.contains("://"))
+        value.prepend("http://");
+    const QUrl proxy = QUrl::fromEncoded(value);
+    return proxy.host() + u':' + QString::number(proxy.port(1080));
+}
+
 QByteArray headerName(const QByteArray &line)
 {
     const qsizetype colon = line.indexOf(':');
@@ -129,7 +167,12 @@ CurlTransfer::CurlTransfer(TransferRequest request) : m_request(std::move(reques
     curl_easy_setopt(e, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0));
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 0L); // bodies are decoded by our rules
-    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+    if (m_request.connectTimeoutMs > 0)
+        curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(m_request.connectTimeoutMs));
+    if (m_request.lowSpeedBytes > 0 && m_request.lowSpeedSeconds > 0) {
+        curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, long(m_request.lowSpeedBytes));
+        curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, long(m_request.lowSpeedSeconds));
+    }
     curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReadBufferSize);
     curl_easy_setopt(e, CURLOPT_USERAGENT, m_request.agent.constData());
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
@@ -143,6 +186,8 @@ CurlTransfer::CurlTransfer(TransferRequest request) : m_request(std::move(reques
     }
     if (!m_request.caCertificates.isEmpty())
         curl_easy_setopt(e, CURLOPT_CAINFO, m_request.caCertificates.toLocal8Bit().constData());
+    else
+        trustFromEnvironment(e);
     configureHop();
 }
 
@@ -237,6 +282,27 @@ void CurlTransfer::finish(int curlCode)
         m_errorText = QStringLiteral("the response is larger than %1 bytes").arg(m_request.maxBodyBytes);
         return;
     }
+    if (m_sinkFailed) {
+        m_errorText = QStringLiteral("the response could not be stored");
+        return;
+    }
+    // A proxy that refused the tunnel, or that wants credentials, is named: the server was
+    // never asked.
+    long connectCode = 0;
+    curl_easy_getinfo(easyOf(m_easy), CURLINFO_HTTP_CONNECTCODE, &connectCode);
+    const long proxyStatus = connectCode >= 300 ? connectCode : (m_status == 407 ? 407 : 0);
+    if (proxyStatus > 0) {
+        QString proxy = environmentProxy(m_currentUrl);
+        if (proxy.isEmpty()) {
+            char *ip = nullptr;
+            long port = 0;
+            curl_easy_getinfo(easyOf(m_easy), CURLINFO_PRIMARY_IP, &ip);
+            curl_easy_getinfo(easyOf(m_easy), CURLINFO_PRIMARY_PORT, &port);
+            proxy = QString::fromLatin1(ip ? ip : "") + u':' + QString::number(port);
+        }
+        m_errorText = QStringLiteral("%1 from proxy %2").arg(proxyStatus).arg(proxy);
+        return;
+    }
     m_errorCode = wininetCodeFor(rc, easyOf(m_easy));
     if (m_errorCode == 0 && rc != CURLE_OK && rc != CURLE_PARTIAL_FILE)
         m_errorText = QString::fromUtf8(m_curlError[0] ? m_curlError : curl_easy_strerror(rc));
@@ -262,7 +328,7 @@ size_t CurlTransfer::onHeader(char *data, size_t size, size_t count, void *self)
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);
     t->headerLine(line);
-    return n;
+    return t->m_tooLarge ? 0 : n; // 0 ends the transfer before any of the body is read
 }
 
 void CurlTransfer::headerLine(QByteArray line)
@@ -271,6 +337,7 @@ void CurlTransfer::headerLine(QByteArray line)
         // Each response of the exchange (redirects, interim answers) starts a new header block.
         m_headerLines = {QString::fromLatin1(line)};
         m_cookieLines.clear();
+        ++m_headerBlocks;
         const QList<QByteArray> words = line.split(' ');
         m_status = words.size() > 1 ? words[1].toInt() : 0;
         m_contentLength = -1;
@@ -306,7 +373,9 @@ void CurlTransfer::headerLine(QByteArray line)
         m_tooManyRedirects = true;
     }
     m_headersDone = true;
-    if (m_contentLength > 0)
+    if (m_contentLength > m_request.maxBodyBytes)
+        m_tooLarge = true;
+    else if (m_contentLength > 0 && !m_request.bodySink)
         m_body.reserve(qMin(m_contentLength, kMaxReserve));
 }
 
@@ -321,7 +390,14 @@ size_t CurlTransfer::onBody(char *data, size_t size, size_t count, void *self)
         t->m_tooLarge = true;
         return 0; // ends the transfer
     }
-    t->m_body.append(data, qsizetype(n));
+    if (t->m_request.bodySink) {
+        if (!t->m_request.bodySink(data, qint64(n))) {
+            t->m_sinkFailed = true;
+            return 0;
+        }
+    } else {
+        t->m_body.append(data, qsizetype(n));
+    }
     t->m_bytesRead += qint64(n);
     ++t->m_packets;
     return n;

@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include <chrono>
+#include <functional>
 
 struct curl_slist;
 
@@ -25,9 +26,18 @@ struct TransferRequest
     QByteArray agent;
     QString proxyUsername;      // the proxy itself comes from the environment (http_proxy...)
     QString proxyPassword;
-    QString caCertificates;     // file of trusted authorities; empty: the system's
+    QString caCertificates;     // file of trusted authorities; empty: CURL_CA_BUNDLE,
+                                // SSL_CERT_FILE / SSL_CERT_DIR, else the system's
     bool noCache = true;        // ask caches on the way for a fresh copy
-    qint64 maxBodyBytes = qint64(1) << 30; // a larger body fails the request
+    qint64 maxBodyBytes = qint64(64) << 20; // a larger body (or announced length) fails the request
+    // Reaching the server may take this long (0: libcurl's own limit).
+    int connectTimeoutMs = 15000;
+    // A transfer slower than lowSpeedBytes per second for lowSpeedSeconds fails (0: never).
+    int lowSpeedBytes = 1024;
+    int lowSpeedSeconds = 60;
+    // When set, body bytes go here as they arrive instead of into memory; false stops the
+    // transfer as failed (the sink keeps its own reason).
+    std::function<bool(const char *data, qint64 size)> bodySink;
 };
 
 // One HTTP/1.0 exchange on libcurl, driven step by step by its owner so that the owner's
@@ -55,6 +65,9 @@ public:
     quint64 packets() const { return m_packets; }
     Clock::time_point lastData() const { return m_lastData; }
     bool headersDone() const { return m_headersDone; }
+    // Counts the header blocks received: a proxy's answer to a tunnel request comes before the
+    // server's, so headers taken while an earlier block was done must be taken again.
+    int headerBlocks() const { return m_headerBlocks; }
     const QStringList &headerLines() const { return m_headerLines; } // status line first
     const QStringList &cookieLines() const { return m_cookieLines; } // Set-Cookie values
     QByteArray takeBody() { return std::exchange(m_body, {}); }
@@ -87,6 +100,8 @@ private:
     bool m_headersDone = false;
     bool m_finished = false;
     bool m_tooLarge = false;
+    bool m_sinkFailed = false;
+    int m_headerBlocks = 0;
     QByteArray m_body;
     qint64 m_bytesRead = 0;
     quint64 m_packets = 0;

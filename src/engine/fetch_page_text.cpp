@@ -3,6 +3,7 @@
 #include "engine/ie_http.h"
 #include "foundation/errors.h"
 #include "foundation/log.h"
+#include "foundation/message_quote.h"
 #include "queue/control_flags.h"
 
 #include <QMutex>
@@ -48,6 +49,11 @@ QString FetchPageText(const QString &url, QString &error, const QString &message
     TIEHttp http;
     http.UnzipMethod = u'G';
     http.setTimeout(timing.timeoutSeconds);
+    http.ConnectTimeoutSeconds = timing.connectTimeoutSeconds;
+    http.LowSpeedSeconds = timing.lowSpeedSeconds;
+    http.StopWhen = &AppClosing;
+    // An error page is no sizes page.
+    http.FailOnHttpError = true;
     http.setURL(url);
     for (int attempt = 1; attempt <= kAttempts && !AppClosing; ++attempt) {
         try {
@@ -55,7 +61,7 @@ QString FetchPageText(const QString &url, QString &error, const QString &message
             break;
         } catch (const std::exception &e) {
             http.ResultSl().clear();
-            error = exceptionMessage(e);
+            error = QuoteForMessage(exceptionMessage(e));
             LogMessage(messagePrefix + error);
             pause(timing.pauseMs);
         }

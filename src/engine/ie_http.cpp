@@ -184,10 +184,17 @@ void TIEHttp::Execute()
         if (prepareRequest(request))
             runTransfer(std::move(request));
     }
-    m_resultMs = DecodeResponseBody(m_resultMs, UnzipMethod);
+    try {
+        m_resultMs = DecodeResponseBody(m_resultMs, UnzipMethod, MaxResponseBytes);
+    } catch (...) {
+        m_resultMs.clear(); // undecodable bytes are no answer
+        throw;
+    }
     m_resultSlReady = false;
     if (m_dwErrorX > 0)
         throw EOrvix(WininetErrorMessage(m_dwErrorX));
+    if (m_errorMsg.isEmpty() && FailOnHttpError && m_errorCode == 0 && StatusCode() >= 400)
+        m_errorMsg = QStringLiteral("HTTP ") + QString::number(StatusCode());
     if (!m_errorMsg.isEmpty())
         throw EOrvix(QStringLiteral("TIEHttp error: ") + m_errorMsg);
 }
@@ -252,6 +259,12 @@ bool TIEHttp::prepareRequest(TransferRequest &request)
     request.caCertificates = CaCertificates;
     request.noCache = ForceHttpReload;
     request.maxBodyBytes = MaxResponseBytes;
+    request.connectTimeoutMs = ConnectTimeoutSeconds * 1000;
+    if (fTimeout > 0 && (request.connectTimeoutMs <= 0 || fTimeout * 1000 < request.connectTimeoutMs))
+        request.connectTimeoutMs = fTimeout * 1000;
+    request.lowSpeedBytes = LowSpeedBytes;
+    request.lowSpeedSeconds = LowSpeedSeconds;
+    request.bodySink = BodySink;
     return true;
 }
 
@@ -273,13 +286,13 @@ void TIEHttp::runTransfer(TransferRequest &&request)
     auto lastPacketEvent = start - kPacketCycle;
     auto lastTimer = start;
     quint64 reportedPackets = 0;
-    bool headersTaken = false;
+    int headersTaken = 0; // the header block taken last
     for (;;) {
         const bool done = transfer.perform();
         m_bytesReadTotal = transfer.bytesRead();
         m_debugTotalPackets = int(transfer.packets());
-        if (!headersTaken && transfer.headersDone()) {
-            headersTaken = true;
+        if (transfer.headersDone() && headersTaken != transfer.headerBlocks()) {
+            headersTaken = transfer.headerBlocks();
             m_responseHeaders = transfer.headerLines();
             bool ok = false;
             qint64 size = GetResponseHeaderValue(QStringLiteral("Content-Length")).toLongLong(&ok);
@@ -315,7 +328,7 @@ void TIEHttp::runTransfer(TransferRequest &&request)
         }
         if (!fBlockingMode && QCoreApplication::instance())
             QCoreApplication::processEvents();
-        if (flagRequestToStop) {
+        if (flagRequestToStop || (StopWhen && *StopWhen)) {
             end = End::Stopped;
             break;
         }
@@ -357,6 +370,13 @@ void TIEHttp::StopRequest(bool)
     std::lock_guard guard(m_transferLock);
     if (m_transfer)
         m_transfer->wakeup();
+}
+
+int TIEHttp::StatusCode() const
+{
+    if (m_responseHeaders.isEmpty() || !m_responseHeaders.first().startsWith(QLatin1String("HTTP/")))
+        return 0;
+    return m_responseHeaders.first().section(u' ', 1, 1).toInt();
 }
 
 QStringList &TIEHttp::ResultSl()

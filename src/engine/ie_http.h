@@ -64,7 +64,24 @@ public:
     QChar UnzipMethod;           // 'G': try gzip first on compressed bodies; else zlib first
     QStringList RequestHeaders;  // "Name: value" lines, kept across requests
     QString CaCertificates;      // file of trusted authorities added for secure requests
-    qint64 MaxResponseBytes = qint64(1) << 30; // guards memory against endless bodies
+    // A larger body, or a larger announced length, fails the request: memory stays bounded
+    // whatever a server sends. Decompressed output has the same kind of limit.
+    qint64 MaxResponseBytes = qint64(64) << 20;
+    // Reaching the server has its own, shorter limit inside Timeout(): a host that drops
+    // packets costs seconds, not minutes.
+    int ConnectTimeoutSeconds = 15;
+    // A body that trickles in slower than LowSpeedBytes a second for LowSpeedSeconds fails,
+    // however regularly it moves (0: never).
+    int LowSpeedBytes = 1024;
+    int LowSpeedSeconds = 60;
+    // When set, the body goes here as it arrives (ResultMs() stays empty and nothing is
+    // decoded); false ends the request with an error.
+    std::function<bool(const char *data, qint64 size)> BodySink;
+    // When set and true, the running request stops as by StopRequest() (checked every wait cycle).
+    const std::atomic<bool> *StopWhen = nullptr;
+    // An answer with a status of 400 or more raises "TIEHttp error: HTTP <status>" (its body is
+    // kept) instead of passing for a page.
+    bool FailOnHttpError = false;
 
     void ExecuteUrl(const QString &url);
     void Execute();
@@ -73,6 +90,7 @@ public:
 
     // Results of the last request.
     int ErrorCode() const { return m_errorCode; }     // 0, 100 after a time-out, 101 after a stop
+    int StatusCode() const;                           // of the answer's status line, 0 without one
     int DWErrorX() const { return m_dwErrorX; }       // failure code, 0 if none
     QString ErrorMsg() const { return m_errorMsg; }
     int WorkingStatus() const { return m_workingStatus; } // 1 while Execute runs

@@ -1,5 +1,6 @@
 #include "engine/media_worker.h"
 
+#include "engine/http_decode.h"
 #include "engine/ie_http.h"
 #include "engine/picture_file.h"
 #include "engine/worker_host.h"
@@ -9,13 +10,18 @@
 #include "foundation/files.h"
 #include "foundation/formats.h"
 #include "foundation/log.h"
+#include "foundation/message_quote.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "queue/control_flags.h"
 #include "queue/queue_line.h"
 #include "queue/queue_state.h"
 
+#include <QScopeGuard>
 #include <QStorageInfo>
+
+#include <algorithm>
+#include <optional>
 
 namespace orvix {
 
@@ -62,7 +68,8 @@ void TThreadDownloadMediaItems::Execute()
     TIEHttp http;
     http.UnzipMethod = u'G';
     http.setBlockingMode(true);
-    http.setTimeout(m_timing.httpTimeoutSeconds);
+    ApplyWorkerLimits(http, m_timing);
+    http.MaxResponseBytes = kMaxPictureBytes;
     http.OnPacketRead = [this](TIEHttp &sender) { progress(sender); };
     // A stalled server raises no packet events; cancel must still reach the download.
     http.setTimerIntervalSeconds(1);
@@ -129,14 +136,22 @@ void TThreadDownloadMediaItems::serveLine(const QString &line)
         return;
     }
     const MediaLine &media = *parsed;
-    if (downloadPicture(media) != Result::Failed) {
+    const Result result = downloadPicture(media);
+    if (result == Result::Interrupted)
+        return; // closing: the line and its item file stay for the next run
+    if (result == Result::Busy) {
+        // Looked at again once the other run is done with it; not so often that waiting costs.
+        Pause(qMax(m_timing.pollMs, 200));
+        return;
+    }
+    if (result != Result::Failed) {
         m_failedPasses = 0;
         // Taken away meanwhile (remove or cancel), its item file went with it.
         if (RemoveFirstIfStill(m_queues.MediaQueue, line))
             m_queues.DeleteQueueItemFile(QueueKind::Media, media.pageUrl);
         return;
     }
-    LogMessage(QStringLiteral("Could not download ") + media.fileBase);
+    LogMessage(QStringLiteral("Could not download ") + QuoteForMessage(media.fileBase));
     Pause(m_timing.failurePauseMs);
     countFailure(line, media);
 }
@@ -179,12 +194,14 @@ TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadPicture(con
             }
         }
     } catch (const std::exception &e) {
-        LogMessage(QStringLiteral("Could not download ") + media.downloadUrl + QStringLiteral(", error: ")
-                   + exceptionMessage(e));
+        LogMessage(QStringLiteral("Could not download ") + QuoteForMessage(media.downloadUrl)
+                   + QStringLiteral(", error: ") + QuoteForMessage(exceptionMessage(e)));
         result = Result::Failed;
     }
     // A saved picture's row was set to "done" by PublishImage.
-    if (result == Result::Canceled)
+    if (result == Result::AlreadySaved)
+        m_host.SetListViewQueueStatus(media.downloadUrl, QString::fromUtf16(kRowDone));
+    else if (result == Result::Canceled)
         m_host.SetListViewQueueStatus(media.downloadUrl, QString::fromUtf16(kRowCanceled));
     else if (result == Result::Failed)
         m_host.SetListViewQueueStatus(media.downloadUrl, QString::fromUtf16(kRowFailed));
@@ -195,43 +212,49 @@ TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadInto(const 
                                                                           const QString &folder,
                                                                           const QString &stem, QString &savedAs)
 {
-    QByteArray body;
+    const PictureNamer namer(folder, stem, PictureExtension(media.downloadUrl));
+    if (namer.isTrimmed())
+        LogMessage(QStringLiteral("msg: trimming long filename: ") + namer.untrimmedName());
     if (!m_options.fakeDownloadSample.isEmpty()) {
         if (!FileExists(m_options.fakeDownloadSample)) {
             InfoBox(QStringLiteral("The sample picture for fake_download is missing: ") + m_options.fakeDownloadSample);
             return Result::Failed;
         }
-        body = ReadFileBytes(m_options.fakeDownloadSample);
-    } else {
-        const bool fetched = fetch(media.downloadUrl, body);
-        if (fetched && ie1->Canceled())
-            return Result::Canceled;
-        if (!fetched || body.isEmpty())
-            return Result::Failed;
-        // An error page is no picture: saved, it would count as the downloaded file.
-        const QString status = ie1->ResponseHeaders().value(0);
-        if (!status.section(u' ', 1, 1).startsWith(u'2')) {
-            LogMessage(QStringLiteral("Could not download ") + media.downloadUrl + QStringLiteral(": ") + status);
-            return Result::Failed;
-        }
-        // Checked before anything is written, so a cut-off body never becomes a picture file.
-        // The bytes received are compared, not the body after any decompression.
-        if (ie1->ContentSize() > 0 && lengthAnnounced(*ie1) && ie1->ContentSize() != ie1->BytesReadTotal()) {
-            LogMessage(QStringLiteral("ie1.ContentSize <> ie1.ResultMs.Size"));
-            return Result::Failed;
+        savedAs = SaveNewPictureFile(namer, folder, ReadFileBytes(m_options.fakeDownloadSample));
+        return Result::Saved;
+    }
+
+    if (!m_foldersChecked.contains(folder)) {
+        RemoveStaleTemporaryFiles(folder);
+        m_foldersChecked.insert(folder);
+    }
+    // Another run given the same list may have saved this picture, or be saving it now.
+    const QString key = TextBefore(media.fileBase, u" ");
+    const bool keyUsable = !key.isEmpty() && std::all_of(key.begin(), key.end(), [](QChar c) {
+        return c == u'_' || (c.unicode() < 128 && c.isLetterOrNumber());
+    });
+    std::optional<PictureClaim> claim;
+    if (keyUsable) {
+        claim.emplace(folder, key);
+        if (!claim->held())
+            return Result::Busy;
+        // The same picture queued twice in this run is saved twice, under a new name; one saved
+        // elsewhere is not saved again.
+        if (!m_savedHere.contains(folder + key) && PictureFileInFolder(folder, key)) {
+            LogMessage(QStringLiteral("Picture already saved: ") + media.pageUrl);
+            return Result::AlreadySaved;
         }
     }
 
-    const PictureNamer namer(folder, stem, PictureExtension(media.downloadUrl));
-    if (namer.isTrimmed())
-        LogMessage(QStringLiteral("msg: trimming long filename: ") + namer.untrimmedName());
-    if (!m_foldersChecked.contains(folder)) {
-        RemoveStaleDurableFiles(folder);
-        m_foldersChecked.insert(folder);
-    }
     try {
-        savedAs = SaveNewPictureFile(namer, folder, body);
-    } catch (const std::exception &e) {
+        TemporaryPicture temp(folder);
+        const Result result = downloadTo(media, temp);
+        if (result != Result::Saved)
+            return result;
+        savedAs = temp.publish(namer);
+        if (keyUsable)
+            m_savedHere.insert(folder + key);
+    } catch (const EFileError &e) {
         LogMessage(QStringLiteral("could not save \"") + namer.candidate(0) + QStringLiteral("\", error: ")
                    + exceptionMessage(e));
         return Result::Failed;
@@ -239,22 +262,69 @@ TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadInto(const 
     return Result::Saved;
 }
 
-bool TThreadDownloadMediaItems::fetch(const QString &url, QByteArray &body)
+// The picture's bytes in temp, checked; Saved when temp may be given its name.
+TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadTo(const MediaLine &media, TemporaryPicture &temp)
 {
+    const bool fetched = fetch(media.downloadUrl, temp);
+    if (fetched && ie1->Canceled())
+        return AppClosing ? Result::Interrupted : Result::Canceled;
+    if (!fetched || ie1->BytesReadTotal() == 0)
+        return Result::Failed;
+    temp.close();
+    // An error page is no picture: saved, it would count as the downloaded file.
+    const int status = ie1->StatusCode();
+    if (status < 200 || status >= 300) {
+        LogMessage(QStringLiteral("Could not download ") + QuoteForMessage(media.downloadUrl)
+                   + QStringLiteral(": HTTP ") + QString::number(status));
+        return Result::Failed;
+    }
+    // Checked before the file gets a name, so a cut-off body never becomes a picture file.
+    // The bytes received are compared, not the body after any decompression.
+    if (ie1->ContentSize() > 0 && lengthAnnounced(*ie1) && ie1->ContentSize() != ie1->BytesReadTotal()) {
+        LogMessage(QStringLiteral("ie1.ContentSize <> ie1.ResultMs.Size"));
+        return Result::Failed;
+    }
+    try {
+        DecodeResponseFile(temp.name(), ie1->UnzipMethod);
+    } catch (const EFileError &) {
+        throw;
+    } catch (const std::exception &e) {
+        LogMessage(QStringLiteral("Could not download ") + QuoteForMessage(media.downloadUrl) + QStringLiteral(": ")
+                   + exceptionMessage(e));
+        return Result::Failed;
+    }
+    // A page or junk answered with success would otherwise be kept, and then pass for the
+    // saved picture for good.
+    if (!LooksLikePicture(temp.head(16))) {
+        LogMessage(QStringLiteral("Could not download ") + QuoteForMessage(media.downloadUrl)
+                   + QStringLiteral(": the answer is not a picture"));
+        return Result::Failed;
+    }
+    return Result::Saved;
+}
+
+bool TThreadDownloadMediaItems::fetch(const QString &url, TemporaryPicture &temp)
+{
+    ie1->BodySink = [&temp](const char *data, qint64 size) { return temp.append(data, size); };
+    const auto noSink = qScopeGuard([this] { ie1->BodySink = nullptr; });
     bool fetched = false;
-    for (int attempt = 1; attempt <= kFetchAttempts && !fetched; ++attempt) {
+    for (int attempt = 1; attempt <= kFetchAttempts && !fetched && !AppClosing; ++attempt) {
         try {
+            temp.restart();
             ie1->ExecuteUrl(url);
             fetched = true;
+        } catch (const EFileError &) {
+            throw;
         } catch (const std::exception &e) {
-            LogMessage(QStringLiteral("connection reset: url: ") + ie1->URL() + QStringLiteral(", error: ")
-                       + exceptionMessage(e));
+            QString message = exceptionMessage(e);
+            if (!temp.error().isEmpty())
+                message += QStringLiteral(" (") + temp.error() + u')';
+            LogMessage(QStringLiteral("connection reset: url: ") + QuoteForMessage(ie1->URL())
+                       + QStringLiteral(", error: ") + message);
         }
     }
     _currentImagePerc = 100;
     _currentImageStatus.clear();
-    if (fetched)
-        body = ie1->ResultMs();
     return fetched;
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
-// The media worker: serves the media queue. Each line's picture is downloaded whole into
-// memory, checked against the announced size, named from its file base and saved into its
-// target folder under a name no other file has, then handed to the host. A failed picture stays
-// at the front and is tried again after a pause; the queue is held while the pictures folder's
-// volume is nearly full.
+// The media worker: serves the media queue. Each line's picture streams into a temporary file
+// in its target folder as it arrives, is checked against the announced size and for being a
+// picture at all, then named from its file base under a name no other file has and handed to
+// the host. A picture that another run saved or is saving is left to it. A failed picture
+// stays at the front and is tried again after a pause; the queue is held while the pictures
+// folder's volume is nearly full.
 
 #include "engine/worker_thread.h"
 
@@ -18,9 +19,12 @@ namespace orvix {
 class IWorkerHost;
 class QueueState;
 class TIEHttp;
+class TemporaryPicture;
 struct MediaLine;
 
 inline constexpr qint64 kMinFreeDiskBytes = 20971520; // 20 MiB
+// A picture body beyond this fails: it goes to disk, so the limit guards the disk, not memory.
+inline constexpr qint64 kMaxPictureBytes = qint64(1) << 30;
 
 struct MediaWorkerOptions
 {
@@ -50,12 +54,15 @@ protected:
     void Execute() override;
 
 private:
-    enum class Result { Saved, Canceled, Failed };
+    // Busy: another run is saving the picture; Interrupted: the program is closing and the
+    // line stays for the next run.
+    enum class Result { Saved, AlreadySaved, Canceled, Busy, Interrupted, Failed };
 
     void serveLine(const QString &line);
     Result downloadPicture(const MediaLine &media);
     Result downloadInto(const MediaLine &media, const QString &folder, const QString &stem, QString &savedAs);
-    bool fetch(const QString &url, QByteArray &body);
+    Result downloadTo(const MediaLine &media, TemporaryPicture &temp);
+    bool fetch(const QString &url, TemporaryPicture &temp);
     void progress(TIEHttp &http);
     QString statusLine() const;
     void countFailure(const QString &line, const MediaLine &media);
@@ -72,6 +79,7 @@ private:
     QString m_failingLine; // the line the failure count belongs to
     int m_failedPasses = 0;
     QSet<QString> m_foldersChecked; // folders already cleared of stale temporary files
+    QSet<QString> m_savedHere;      // folder + picture key of each picture this worker saved
 };
 
 } // namespace orvix

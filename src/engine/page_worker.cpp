@@ -1,12 +1,13 @@
 #include "engine/page_worker.h"
 
 #include "engine/ie_http.h"
-#include "engine/largest_size.h"
+#include "engine/picture_size.h"
 #include "engine/listing_drop.h"
 #include "engine/picture_file.h"
 #include "engine/worker_host.h"
 #include "foundation/errors.h"
 #include "foundation/log.h"
+#include "foundation/message_quote.h"
 #include "foundation/text.h"
 #include "pages/parse_reports.h"
 #include "queue/control_flags.h"
@@ -43,7 +44,8 @@ void TThreadDownloadPageItems::Execute()
 {
     TIEHttp http;
     http.UnzipMethod = u'G';
-    http.setTimeout(m_timing.httpTimeoutSeconds);
+    ApplyWorkerLimits(http, m_timing);
+    http.FailOnHttpError = true; // an error page is no picture page
     m_http = &http;
     TLogParseReports reports;
     m_context.Reports = &reports;
@@ -131,11 +133,13 @@ TThreadDownloadPageItems::Fetch TThreadDownloadPageItems::fetchPage(const PageLi
         }
         try {
             m_http->ExecuteUrl(page.url);
+            if (AppClosing)
+                return Fetch::Abandoned;
             text = m_http->ResultText();
             return Fetch::Done;
         } catch (const std::exception &e) {
             text.clear();
-            lastError = exceptionMessage(e);
+            lastError = QuoteForMessage(exceptionMessage(e));
             LogMessage(lastError);
             if (AppClosing)
                 return Fetch::Abandoned;
@@ -197,27 +201,37 @@ void TThreadDownloadPageItems::picturePage(const QString &line, const PageLine &
         return;
     }
     const TImageData picture = data;
+    bool queued = false;
     {
         const QueueTempEntry inProgress(m_queues, picture.PageUrl);
-        queuePicture(picture, page);
+        queued = queuePicture(picture, page);
+    }
+    if (AppClosing)
+        return; // the line stays for the next run
+    if (!queued && !CancelPageQueue && !CancelMediaQueue) {
+        // Nothing was queued for a picture that should have been: the line is tried again on resume.
+        failLine(line, page.url, QStringLiteral("Could not find the picture file for url: ") + QuoteForMessage(page.url),
+                 failedUrlText(page.url));
+        return;
     }
     finishLine(line, page.url);
 }
 
-void TThreadDownloadPageItems::queuePicture(const TImageData &picture, const PageLine &page)
+bool TThreadDownloadPageItems::queuePicture(const TImageData &picture, const PageLine &page)
 {
     // Only the current page layout leads to the sizes page; for others nothing is queued and
     // the line still counts as done.
     if (picture.PageVersion != 2)
-        return;
+        return true;
     if (alreadyQueuedOrSaved(picture, page))
-        return;
-    const QString downloadUrl = ResolveLargestSizeUrl(picture.ImageId, picture.ImageSecretID,
+        return true;
+    const QString downloadUrl = ResolvePictureFileUrl(picture.ImageId, picture.ImageSecretID,
                                                       SizeLetter(page.sizeIndex()).at(0), picture.PageUrl);
     if (downloadUrl.isEmpty())
-        return;
+        return false;
     m_queues.QueuePicture(downloadUrl, picture.ImageId, picture.ImageSecretID, picture.ImageName, QString(),
                           picture.PageUrl, page.targetFolder, page.tags, m_host);
+    return true;
 }
 
 // A page line that comes back on resume after its picture had been queued (the program ended

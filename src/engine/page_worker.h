@@ -44,7 +44,8 @@ private:
     // True when the line is a confirmation page that was dealt with.
     bool handlePrivatePicture(const QString &line, const QString &url, const QString &text);
     void picturePage(const QString &line, const PageLine &page);
-    void queuePicture(const TImageData &picture, const PageLine &page);
+    // False when the picture should have been queued and could not be (its file was not found).
+    bool queuePicture(const TImageData &picture, const PageLine &page);
     bool alreadyQueuedOrSaved(const TImageData &picture, const PageLine &page);
     void thumbnailsPage(const QString &line, const PageLine &page);
     void dropListing(const QString &url);

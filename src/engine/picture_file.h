@@ -45,10 +45,70 @@ private:
     bool m_trimmed = false;
 };
 
+// The hidden file a picture is written to before it gets its name, created in the folder (made
+// when missing); removed when it goes out of scope unless it was published. Created like any
+// new file (the user's umask applies). Raises EFileError.
+class TemporaryPicture
+{
+public:
+    explicit TemporaryPicture(const QString &folder);
+    ~TemporaryPicture();
+    TemporaryPicture(const TemporaryPicture &) = delete;
+    TemporaryPicture &operator=(const TemporaryPicture &) = delete;
+
+    const QString &name() const { return m_name; }
+    // Appends bytes as they arrive; false after a write error (error() says which).
+    bool append(const char *data, qint64 size);
+    // Empties the file for another attempt.
+    void restart();
+    // Ends writing (the file may then be replaced under its name, for example by a decoded form).
+    void close();
+    QString error() const { return m_error; }
+    // The first n bytes as they are now on disk.
+    QByteArray head(qint64 n) const;
+    // Flushes the file to disk and names it with the first free candidate, never replacing a
+    // file. Returns the path.
+    QString publish(const PictureNamer &namer);
+
+private:
+    void openFile(int flags);
+
+    QString m_name;
+    int m_fd = -1;
+    bool m_released = false;
+    QString m_error;
+};
+
 // Writes bytes as a new picture file: a hidden temporary file in the folder (created when
 // missing), flushed to disk, then named with the first free candidate. Returns the path.
 // Raises EFileError; no temporary file is left behind then.
 QString SaveNewPictureFile(const PictureNamer &namer, const QString &folder, const QByteArray &bytes);
+
+// Held while this process saves the picture with this key (id + "_" + secret) into a folder, so
+// that another run given the same picture leaves it alone. The operating system lets go of it
+// when the process ends, however it ends.
+class PictureClaim
+{
+public:
+    PictureClaim(const QString &folder, const QString &key);
+    ~PictureClaim();
+    PictureClaim(const PictureClaim &) = delete;
+    PictureClaim &operator=(const PictureClaim &) = delete;
+    // False when another process holds the picture.
+    bool held() const { return m_held; }
+
+private:
+    QString m_name;
+    int m_fd = -1;
+    bool m_held = false;
+};
+
+// Whether bytes start like a picture the program can show: JPEG, PNG, GIF, BMP or icon.
+bool LooksLikePicture(QByteArrayView head);
+
+// Removes temporary files and claims that a process no longer running left in folder (it was
+// killed while it wrote a picture).
+void RemoveStaleTemporaryFiles(const QString &folder);
 
 // Whether folder holds a saved file of the picture with this key (id + "_" + secret): a file
 // whose name is the key followed by a blank or by the extension.

@@ -23,7 +23,7 @@ int ForgetSavedPictures(const FoundSession &found, QueueItemFiles &files)
     for (const QString &path : paths) {
         std::optional<MediaLine> media;
         try {
-            media = ParseMediaLine(TextTrim(ReadTextFile(path)));
+            media = ParseMediaLine(ReadItemFileText(path));
         } catch (const std::exception &) {
             continue; // resume reports an unreadable file itself
         }

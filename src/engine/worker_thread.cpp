@@ -1,5 +1,6 @@
 #include "engine/worker_thread.h"
 
+#include "engine/ie_http.h"
 #include "engine/worker_host.h"
 #include "foundation/errors.h"
 #include "foundation/log.h"
@@ -17,6 +18,15 @@ std::atomic<bool> SkipPrivatePicture{false};
 QString PageRowCaption(const QString &url)
 {
     return QStringLiteral("Q2: ") + url;
+}
+
+void ApplyWorkerLimits(TIEHttp &http, const WorkerTiming &timing)
+{
+    http.setTimeout(timing.httpTimeoutSeconds);
+    http.ConnectTimeoutSeconds = timing.connectTimeoutSeconds;
+    http.LowSpeedSeconds = timing.lowSpeedSeconds;
+    // Closing must not wait for a slow download to end.
+    http.StopWhen = &AppClosing;
 }
 
 TWorkerThread::~TWorkerThread()

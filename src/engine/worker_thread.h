@@ -22,7 +22,13 @@ struct WorkerTiming
     int browserWaitMs = 10000;  // a listing page's time to load and run its scripts
     int browserCheckMs = 100;   // how often that wait looks at the clock
     int httpTimeoutSeconds = 90; // inactivity time-out of the workers' requests
+    int connectTimeoutSeconds = 15; // reaching the server, inside the inactivity time-out
+    int lowSpeedSeconds = 60;   // a transfer below 1 KB/s this long fails
 };
+
+class TIEHttp;
+// The workers' request limits and their stop on closing, applied to a client.
+void ApplyWorkerLimits(TIEHttp &http, const WorkerTiming &timing);
 
 class TWorkerThread
 {

@@ -116,6 +116,10 @@ void DurableFile::named(bool temporaryGone)
 
 void DurableFile::replace(const QString &target)
 {
+    // The new contents keep the old file's permissions (a private file stays private).
+    struct stat old{};
+    if (m_fd >= 0 && ::stat(QFile::encodeName(target).constData(), &old) == 0 && S_ISREG(old.st_mode))
+        ::fchmod(m_fd, old.st_mode & 07777);
     finishWriting();
     if (::rename(QFile::encodeName(m_name).constData(), QFile::encodeName(target).constData()) != 0)
         throw fileError("Cannot write file", target, lastError());

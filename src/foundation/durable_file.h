@@ -34,8 +34,8 @@ public:
     // The modification time the file gets when it is finished.
     void setModificationTime(timespec stamp);
 
-    // Syncs the file, names it target (in the same folder) over any file of that name, and syncs
-    // the folder.
+    // Syncs the file, names it target (in the same folder) over any file of that name, keeping
+    // that file's permissions, and syncs the folder.
     // Raises EFileError.
     void replace(const QString &target);
     // The same without replacing: false when a file named target exists (the file stays

@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace orvix {
 
 namespace {
@@ -26,6 +28,14 @@ bool readPreviewLink(QStringView line, QString &id, QString &secret)
     id = nameParts[0];
     secret = nameParts[1];
     return true;
+}
+
+// Ids and secrets go into queue lines, database records and file names: letters and digits only.
+bool plainKeyPart(const QString &part)
+{
+    return !part.isEmpty() && std::all_of(part.begin(), part.end(), [](QChar c) {
+        return c.unicode() < 128 && c.isLetterOrNumber();
+    });
 }
 
 QString readTitle(QStringView line)
@@ -111,6 +121,9 @@ void ParsePicturePage(QStringView text, TImageData &record, IParseReports &repor
         if (record.ImageId.isEmpty() && TextContains(line, u"rel=\"image_src\"")) {
             if (!readPreviewLink(line, record.ImageId, record.ImageSecretID))
                 reports.alert(QStringLiteral("error: ar.Length() <> 3, url=") + reportUrl);
+            else if (!plainKeyPart(record.ImageId) || !plainKeyPart(record.ImageSecretID))
+                reports.alert(QStringLiteral("error: picture id or secret is not letters and digits, url=")
+                              + reportUrl);
         } else if (record.ImageName.isEmpty()
                    && TextContains(line, u"<meta name=\"title\" content=\"")) {
             record.ImageName = readTitle(line);
@@ -120,6 +133,11 @@ void ParsePicturePage(QStringView text, TImageData &record, IParseReports &repor
         }
     }
 
+    if (!plainKeyPart(record.ImageId) || !plainKeyPart(record.ImageSecretID)) {
+        // Not a picture page.
+        record.ImageId.clear();
+        record.ImageSecretID.clear();
+    }
     record.AllSizesAvailable = true;
     record.PageVersion = 2;
     if (!record.ImageId.isEmpty() && !record.ImageSecretID.isEmpty())

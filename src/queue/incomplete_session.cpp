@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -45,7 +46,7 @@ void forEachLeftover(const QStringList &files, F &&fn)
             continue;
         QString text;
         try {
-            text = ReadTextFile(path);
+            text = ReadItemFileText(path);
         } catch (const EFileError &) {
             continue;
         }
@@ -62,6 +63,8 @@ QString quoted(const QString &text)
 // Why resume cannot take a leftover file's text; empty when it can.
 QString problemOf(const QString &path, const QString &text)
 {
+    if (text.isEmpty() && QFileInfo(path).size() > kMaxItemLineBytes)
+        return QStringLiteral("line longer than %1 bytes, in ").arg(kMaxItemLineBytes) + path;
     if (text.isEmpty())
         return QStringLiteral("empty item file ") + path;
     if (!resumable(text))
@@ -130,7 +133,7 @@ std::unique_ptr<FoundSession> FindIncompleteSession(const QString &sessionsFolde
             for (const QString &path : *files) {
                 QString text;
                 try {
-                    text = ReadTextFile(path);
+                    text = ReadItemFileText(path);
                 } catch (const EFileError &e) {
                     if (FileExists(path))
                         found->m_problems.append(QStringLiteral("unreadable item file ") + path + QStringLiteral(": ")

@@ -77,6 +77,14 @@ QString SessionItemMask(const QString &sessionName)
     return sessionName + QStringLiteral("_*.*");
 }
 
+QString ReadItemFileText(const QString &path)
+{
+    // Room for the byte-order mark and the line end.
+    if (QFileInfo(path).size() > kMaxItemLineBytes + 8)
+        return {};
+    return ReadTextFile(path);
+}
+
 namespace {
 
 // Paths of the folder's files are compared with the paths this object hands out.

@@ -43,6 +43,13 @@ struct SessionFolders
 // The mask that lists a session's item files: session name + "_*.*".
 QString SessionItemMask(const QString &sessionName);
 
+// A queue line is at most this long; a longer one is malformed (it is no line this program wrote).
+inline constexpr qint64 kMaxItemLineBytes = 64 * 1024;
+
+// The line an item file holds, trimmed; empty text, without reading it, when the file is larger
+// than a line can be. Raises EFileError when it cannot be read.
+QString ReadItemFileText(const QString &path);
+
 class QueueItemFiles
 {
 public:

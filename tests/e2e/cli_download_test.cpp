@@ -7,6 +7,7 @@
 #include "test_support.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
@@ -96,7 +97,7 @@ TEST_F(CliDownload, ServerFaultsOnFilesAreRetriedUntilEveryFileIsWhole)
     EXPECT_TRUE(r.err.contains(QStringLiteral("connection reset: url: ")));
     EXPECT_TRUE(r.err.contains(QStringLiteral("ie1.ContentSize <> ie1.ResultMs.Size")));
     // An error page is never taken for the picture.
-    EXPECT_TRUE(r.err.contains(QStringLiteral(": HTTP/1.1 500")));
+    EXPECT_TRUE(r.err.contains(QStringLiteral(": HTTP 500")));
     expectSavedOnce(pictures(), chosen);
     EXPECT_EQ(itemFiles(), QStringList());
 }
@@ -191,7 +192,7 @@ TEST_F(CliDownload, FailuresAndSkipsEndWithExitOneAndStayForResume)
 
     const CliResult r = runCli({QStringLiteral("get"), missing, hidden->pageUrl});
     EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(QStringLiteral("Could not read image for url: ") + missing));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("URL failed (M): ") + missing + QStringLiteral(", error=TIEHttp error: HTTP 404")));
     EXPECT_TRUE(r.err.contains(QStringLiteral("failed: ") + missing));
     EXPECT_TRUE(r.err.contains(QStringLiteral("private picture skipped (approve it in the browser): ") + hidden->pageUrl));
     // The failed line stays for resume; the skipped one does not.
@@ -203,6 +204,67 @@ TEST_F(CliDownload, FailuresAndSkipsEndWithExitOneAndStayForResume)
     const CliResult nothing = runCli({QStringLiteral("resume")});
     EXPECT_EQ(nothing.exitCode, 0);
     EXPECT_TRUE(nothing.err.contains(QStringLiteral("No incomplete session found.")));
+}
+
+TEST_F(CliDownload, TwoRunsOfOneListOnOneSettingsFolderSaveEachPictureOnce)
+{
+    startSite(smallSite());
+    // Slow files keep both runs busy with the same pictures at the same time.
+    site().addFault(parseFaultRule(QStringLiteral("*.jpg=delay:0.2")));
+    site().addFault(parseFaultRule(QStringLiteral("*.png=delay:0.2")));
+    const auto chosen = publicPictures(site(), 12);
+    const QString list = writeLines(QStringLiteral("urls.txt"), pageUrls(chosen));
+
+    std::unique_ptr<QProcess> first = startCli({QStringLiteral("paste"), list});
+    std::unique_ptr<QProcess> second = startCli({QStringLiteral("paste"), list});
+    for (QProcess *run : {first.get(), second.get()}) {
+        ASSERT_TRUE(run->waitForFinished(180000));
+        EXPECT_EQ(run->exitCode(), 0) << run->readAllStandardError().toStdString();
+    }
+    expectSavedOnce(pictures(), chosen);
+    EXPECT_EQ(itemFiles(), QStringList());
+}
+
+TEST_F(CliDownload, InterruptStopsATricklingDownloadAtOnceAndKeepsItsLine)
+{
+    startSite(smallSite());
+    const auto chosen = publicPictures(site(), 1);
+    const QString path = QUrl(chosen[0]->largestFileUrl).path();
+    site().addFault(parseFaultRule(path + QStringLiteral("=trickle:0.5x1")));
+
+    std::unique_ptr<QProcess> run = startCli({QStringLiteral("get"), chosen[0]->pageUrl});
+    ASSERT_TRUE(waitUntil([&] {
+        for (const auto &request : site().requests())
+            if (request.path == path)
+                return true;
+        return false;
+    }, 60000));
+    QThread::msleep(500);
+    QElapsedTimer stopping;
+    stopping.start();
+    ::kill(pid_t(run->processId()), SIGINT);
+    ASSERT_TRUE(run->waitForFinished(10000));
+    EXPECT_LT(stopping.elapsed(), 3000);
+    EXPECT_EQ(run->exitCode(), 1);
+    EXPECT_TRUE(QDir(pictures()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_EQ(itemFiles().size(), 1);
+
+    // The line left behind is the picture, and the next run saves it.
+    const CliResult resumed = runCli({QStringLiteral("resume")});
+    ASSERT_EQ(resumed.exitCode, 0) << resumed.err.toStdString();
+    expectSavedOnce(pictures(), chosen);
+}
+
+TEST_F(CliDownload, TricklingFileFailsBelowTheSpeedLimit)
+{
+    startSite(smallSite());
+    timing += QStringLiteral(",lowspeed=2");
+    const auto chosen = publicPictures(site(), 1);
+    site().addFault(parseFaultRule(QUrl(chosen[0]->largestFileUrl).path() + QStringLiteral("=trickle:0.2x1")));
+    const CliResult r = runCli({QStringLiteral("get"), chosen[0]->pageUrl});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Wininet error # 12002 : (Timeout)"))) << r.err.toStdString();
+    expectSavedOnce(pictures(), chosen);
 }
 
 TEST_F(CliDownload, BadArgumentsExitTwoWithAReason)

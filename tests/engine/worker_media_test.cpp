@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -164,6 +165,8 @@ TEST_F(MediaWorkerTest, ServerFaultsAreRetriedAndNeverLeaveAPartialFile)
         {"stall:3x1", true, 1},       // silent longer than the time-out
         {"nolength", false, 5},       // no length announced: the body is taken as it came
         {"500x1", true, 5},           // an error page is not the picture
+        {"garbagex1", true, 5},       // nor is markup or junk answered with success
+        {"bomb:100Mx1", true, 5},     // a small body inflating past any picture
     };
     int n = 0;
     for (const auto &c : cases) {
@@ -196,6 +199,29 @@ TEST_F(MediaWorkerTest, ServerFaultsAreRetriedAndNeverLeaveAPartialFile)
         site().clearFaults();
     }
     EXPECT_EQ(everyFile().size(), int(std::size(cases)));
+}
+
+TEST_F(MediaWorkerTest, PictureStreamsToAHiddenFileAndGetsItsNameOnlyWhenWhole)
+{
+    const auto &p = publicPicture();
+    addFault(p, QStringLiteral("stall:2x1"));
+    queuePicture(p);
+    runWorker();
+    // Half the body has arrived and waits on disk, under a hidden name.
+    qint64 partial = 0;
+    ASSERT_TRUE(waitFor([&] {
+        for (const QString &name : everyFile())
+            if (name.endsWith(QStringLiteral(".part")))
+                partial = QFileInfo(pictures() + name).size();
+        return partial > 0;
+    }));
+    EXPECT_LT(partial, p.largestBytes);
+    EXPECT_TRUE(QDir(pictures()).entryList(QDir::Files).isEmpty());
+    ASSERT_TRUE(waitFor([&] { return mediaQueueDone(); }));
+    stop();
+    ASSERT_EQ(host.published().size(), 1);
+    EXPECT_EQ(sha256(host.published()[0]), p.largestSha256);
+    EXPECT_EQ(everyFile().size(), 1);
 }
 
 TEST_F(MediaWorkerTest, NearlyFullDiskHoldsTheQueueUntilSpaceIsUnknownOrFree)

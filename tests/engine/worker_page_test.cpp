@@ -95,6 +95,9 @@ TEST_F(PageWorkerTest, FailedLinesLeaveTheQueueButKeepTheirItemFiles)
     const QString unreachable = QStringLiteral("http://127.0.0.1:%1/photos/x/1/").arg(UnusedPort());
     const QString home = site().baseUrl() + QStringLiteral("/");
     const QString emptyListing = site().baseUrl() + QStringLiteral("/nothing/here/");
+    const QString missing = site().baseUrl() + QStringLiteral("/photos/nobody/1/");
+    const QString noSizes = publicPicture(1).pageUrl;
+    site().addFault(photosite::parseFaultRule(QStringLiteral("*/sizes/*=500")));
     host.hiddenPages = [&](const QString &url) {
         return url == emptyListing ? QStringLiteral("<html><head></head><body>nothing</body></html>") : rendered(url);
     };
@@ -110,6 +113,11 @@ TEST_F(PageWorkerTest, FailedLinesLeaveTheQueueButKeepTheirItemFiles)
         {"no picture", QStringLiteral("id:1"), home, QStringLiteral("Could not read image for url: ") + home},
         {"listing without pictures", QStringLiteral("id:2"), emptyListing,
          QStringLiteral("No images found in page: ") + emptyListing},
+        {"missing page", QStringLiteral("id:1"), missing,
+         QStringLiteral("URL failed (M): ") + missing + QStringLiteral(", error=TIEHttp error: HTTP 404")},
+        // Nothing was queued for the picture: the line is no more done than one that failed.
+        {"sizes page answers an error", QStringLiteral("id:1"), noSizes,
+         QStringLiteral("Could not find the picture file for url: ") + noSizes},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

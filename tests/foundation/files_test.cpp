@@ -72,8 +72,14 @@ static QStringList hiddenIn(const QString &folder)
 TEST_F(FileFunctions, DurableWritesReplaceOrRefuseAndLeaveNothingBehind)
 {
     writeBytes(path("d/f.txt"), "old");
+    QFile::setPermissions(path("d/f.txt"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     WriteFileAtomic(path("d/f.txt"), "new");
     EXPECT_EQ(readBytes(path("d/f.txt")), "new");
+    // A private file stays private when it is replaced.
+    const QFileDevice::Permissions modeBits = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                              | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+                                              | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    EXPECT_EQ(QFile::permissions(path("d/f.txt")) & modeBits, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     // A new name only: a file of that name keeps its bytes.
     EXPECT_FALSE(WriteNewFileAtomic(path("d/f.txt"), "other"));
     EXPECT_EQ(readBytes(path("d/f.txt")), "new");

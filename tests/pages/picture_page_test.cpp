@@ -67,6 +67,12 @@ TEST(ParsePicturePage, EdgeCases)
          {}, {}, {}, QStringLiteral("kept"), 1},
         {"first title wins", QStringLiteral("<meta name=\"title\" content=\"One\">\n<meta name=\"title\" content=\"Two\">"),
          {}, {}, QStringLiteral("One"), QStringLiteral("kept"), 0},
+        // Ids and secrets end up in queue lines and file names: anything but letters and digits
+        // means this is no picture page.
+        {"bar in the id", QStringLiteral("<link rel=\"image_src\" href=\"http://h/1/45|6_abc_m.jpg\">"),
+         {}, {}, {}, QStringLiteral("kept"), 1},
+        {"dots in the secret", QStringLiteral("<link rel=\"image_src\" href=\"http://h/1/456_a..b_m.jpg\">"),
+         {}, {}, {}, QStringLiteral("kept"), 1},
         {"only the first good link counts",
          link + QStringLiteral("\n<link rel=\"image_src\" href=\"http://h/1/9_zz_m.jpg\">"),
          QStringLiteral("456"), QStringLiteral("abc"), {}, QStringLiteral("456_abc"), 0},

@@ -88,6 +88,11 @@ TEST(FaultRules, ParsesRulesAndRejectsBadOnes)
         {"/a=reset:100", "/a", FaultKind::Reset, "100", -1},
         {"/a=nolength", "/a", FaultKind::NoLength, "", -1},
         {"/a=status:404x3", "/a", FaultKind::Status, "404", 3},
+        {"/a=bomb", "/a", FaultKind::Bomb, "", -1},
+        {"/a=bomb:1G", "/a", FaultKind::Bomb, "1G", -1},
+        {"/a=huge:5G", "/a", FaultKind::Huge, "5G", -1},
+        {"/a=endlessx1", "/a", FaultKind::Endless, "", 1},
+        {"/a=trickle:0.5", "/a", FaultKind::Trickle, "0.5", -1},
     };
     for (const Case &c : good) {
         SCOPED_TRACE(c.ruleText);
@@ -99,7 +104,8 @@ TEST(FaultRules, ParsesRulesAndRejectsBadOnes)
         EXPECT_EQ(r.text(), QString::fromLatin1(c.ruleText));
     }
     for (const char *bad : {"nokind", "=500", "/a=explode", "/a=delay", "/a=delay:soon", "/a=charset:latin1",
-                            "/a=status:99", "/a=gzip:1", "/a=short:-4", "re:([=500"}) {
+                            "/a=status:99", "/a=gzip:1", "/a=short:-4", "re:([=500", "/a=huge", "/a=huge:lots",
+                            "/a=trickle", "/a=bomb:2X", "/a=endless:1"}) {
         EXPECT_THROW(parseFaultRule(QString::fromLatin1(bad)), PhotoSiteError) << bad;
     }
 }
@@ -189,6 +195,21 @@ TEST_F(Faults, CompressedBodiesStartWithTheGzipHeader)
     EXPECT_TRUE(bad.body.startsWith(kMagic));
     EXPECT_TRUE(inflated(bad.body, 16 + MAX_WBITS).isEmpty());
     EXPECT_TRUE(inflated(bad.body.mid(8), MAX_WBITS).isEmpty());
+}
+
+TEST_F(Faults, BombAndHugeBodiesAreFarLargerThanWhatIsSent)
+{
+    const HttpReply bomb = faulted(QString::fromUtf8(file) + QStringLiteral("=bomb:8Mx1"), file);
+    EXPECT_TRUE(bomb.body.startsWith(kMagic));
+    EXPECT_FALSE(bomb.hasHeader("Content-Encoding"));
+    EXPECT_LT(bomb.body.size(), 64 * 1024);
+    EXPECT_EQ(inflated(bomb.body, 16 + MAX_WBITS), QByteArray(8 << 20, '\0'));
+
+    const HttpReply huge = faulted(QString::fromUtf8(file) + QStringLiteral("=huge:3Mx1"), file);
+    EXPECT_EQ(huge.header("Content-Length").toLongLong(), 3 << 20);
+    ASSERT_EQ(huge.body.size(), 3 << 20);
+    EXPECT_TRUE(huge.body.startsWith(normalFile));
+    EXPECT_EQ(huge.body.mid(normalFile.size()), QByteArray((3 << 20) - normalFile.size(), '\0'));
 }
 
 TEST_F(Faults, ErrorStatusesComeWithAnHtmlPage)

@@ -164,6 +164,21 @@ TEST_F(SessionTest, ATemporaryFileOfADeadCopyIsNeitherFoundNorKept)
     EXPECT_TRUE(namesIn(q1()).isEmpty());
 }
 
+TEST_F(SessionTest, AnItemFileLongerThanAnyLineIsNeitherReadNorResumed)
+{
+    const QString tooLong = QStringLiteral("http://img/1.jpg|") + QString(kMaxItemLineBytes, u'x')
+                            + QStringLiteral("||http://h/photos/u/1/|/pics/");
+    const QString atLimit = mediaLine(2) + QString(kMaxItemLineBytes - mediaLine(2).size() - 16, u'y');
+    leaveBehind(QStringLiteral("orvixsession_3"), {tooLong, atLimit}, {pageLine(3)});
+    start();
+    auto found = find();
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->entries(), QStringList({atLimit, pageLine(3)}));
+    found->Resume(*queues);
+    EXPECT_EQ(queues->MediaQueue.Count(), 1);
+    EXPECT_EQ(ReadItemFileText(q1() + QStringLiteral("orvixsession_1_q1.txt")), atLimit);
+}
+
 // Slots are locked per settings folder: a copy holding slot 1 of another folder neither takes
 // this folder's slot 1 nor hides what its last holder left here.
 TEST_F(SessionTest, ASlotHeldForAnotherSettingsFolderHidesNothingHere)

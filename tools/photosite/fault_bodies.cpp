@@ -47,6 +47,43 @@ QByteArray gzipBody(const QByteArray &data)
     return out;
 }
 
+QByteArray gzipBombBody(qint64 size)
+{
+    z_stream s{};
+    if (deflateInit2(&s, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+        qFatal("photosite: deflateInit2 failed");
+    const QByteArray zeros(1 << 20, '\0');
+    QByteArray out = gzipMagic();
+    out.append('\x00');
+    out.append('\x03');
+    QByteArray piece(1 << 16, Qt::Uninitialized);
+    uLong crc = crc32(0, nullptr, 0);
+    for (qint64 left = size;;) {
+        const qint64 n = qMin<qint64>(left, zeros.size());
+        crc = crc32(crc, reinterpret_cast<const Bytef *>(zeros.constData()), uInt(n));
+        left -= n;
+        s.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(zeros.constData()));
+        s.avail_in = uInt(n);
+        const int flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
+        int rc = Z_OK;
+        do {
+            s.next_out = reinterpret_cast<Bytef *>(piece.data());
+            s.avail_out = uInt(piece.size());
+            rc = deflate(&s, flush);
+            out.append(piece.constData(), piece.size() - qsizetype(s.avail_out));
+        } while (s.avail_out == 0);
+        if (left == 0) {
+            if (rc != Z_STREAM_END)
+                qFatal("photosite: deflate failed");
+            break;
+        }
+    }
+    deflateEnd(&s);
+    appendLittleEndian(out, quint32(crc));
+    appendLittleEndian(out, quint32(quint64(size) & 0xFFFFFFFFu));
+    return out;
+}
+
 QByteArray zlibBody(const QByteArray &data) { return gzipMagic() + deflateWith(data, MAX_WBITS); }
 
 QByteArray brokenCompressedBody()

@@ -17,6 +17,8 @@ const KindName kKinds[] = {
     {FaultKind::Short, "short"},       {FaultKind::NoLength, "nolength"}, {FaultKind::Gzip, "gzip"},
     {FaultKind::Zlib, "zlib"},         {FaultKind::BadGzip, "badgzip"}, {FaultKind::Error500, "500"},
     {FaultKind::Charset, "charset"},   {FaultKind::Garbage, "garbage"}, {FaultKind::Status, "status"},
+    {FaultKind::Bomb, "bomb"},         {FaultKind::Huge, "huge"},       {FaultKind::Endless, "endless"},
+    {FaultKind::Trickle, "trickle"},
 };
 
 QRegularExpression globRegex(const QString &glob)
@@ -45,11 +47,27 @@ QString faultKindName(FaultKind kind)
 
 double FaultRule::seconds() const { return arg.toDouble(); }
 
+qint64 parseByteCount(const QString &text)
+{
+    QString digits = text.trimmed();
+    qint64 unit = 1;
+    if (digits.endsWith(QLatin1Char('K'), Qt::CaseInsensitive))
+        unit = qint64(1) << 10;
+    else if (digits.endsWith(QLatin1Char('M'), Qt::CaseInsensitive))
+        unit = qint64(1) << 20;
+    else if (digits.endsWith(QLatin1Char('G'), Qt::CaseInsensitive))
+        unit = qint64(1) << 30;
+    if (unit > 1)
+        digits.chop(1);
+    bool ok = false;
+    const qint64 n = digits.toLongLong(&ok);
+    return ok && n >= 0 ? n * unit : -1;
+}
+
 qint64 FaultRule::bytes(qint64 fallback) const
 {
-    bool ok = false;
-    const qint64 n = arg.toLongLong(&ok);
-    return ok ? n : fallback;
+    const qint64 n = parseByteCount(arg);
+    return n >= 0 ? n : fallback;
 }
 
 QString FaultRule::text(bool withCount) const
@@ -73,7 +91,8 @@ void validateFault(const FaultRule &rule)
     bool ok = true;
     switch (rule.kind) {
     case FaultKind::Delay:
-    case FaultKind::Stall: {
+    case FaultKind::Stall:
+    case FaultKind::Trickle: {
         const double s = rule.arg.toDouble(&ok);
         if (!ok || s < 0 || s > 3600)
             throw PhotoSiteError(what + QStringLiteral("needs seconds, e.g. ") + faultKindName(rule.kind)
@@ -82,8 +101,13 @@ void validateFault(const FaultRule &rule)
     }
     case FaultKind::Reset:
     case FaultKind::Short:
-        if (!rule.arg.isEmpty() && (rule.arg.toLongLong(&ok) < 0 || !ok))
+    case FaultKind::Bomb:
+        if (!rule.arg.isEmpty() && parseByteCount(rule.arg) < 0)
             throw PhotoSiteError(what + QStringLiteral("the argument is a byte count"));
+        break;
+    case FaultKind::Huge:
+        if (parseByteCount(rule.arg) < 0)
+            throw PhotoSiteError(what + QStringLiteral("needs a byte count, e.g. huge:5G"));
         break;
     case FaultKind::Charset:
         if (rule.arg != QStringLiteral("utf-8") && rule.arg != QStringLiteral("UTF-8")

@@ -31,7 +31,14 @@ enum class FaultKind {
     Charset,  // Content-Type charset as ARG: "utf-8", "UTF-8" or "none"
     Garbage,  // 200 with broken markup and binary junk
     Status,   // HTTP status ARG with a short HTML page
+    Bomb,     // a small gzip body (no Content-Encoding) that inflates to ARG bytes (default 1G)
+    Huge,     // announces ARG bytes (e.g. 5G): the real body, then zeros
+    Endless,  // no Content-Length: the real body, then zeros until the client hangs up
+    Trickle,  // the real body one byte every ARG seconds
 };
+
+// A byte count with an optional binary suffix K, M or G ("5G"); -1 when it is none.
+qint64 parseByteCount(const QString &text);
 
 struct FaultRule
 {
@@ -42,7 +49,7 @@ struct FaultRule
     int hits = 0;
 
     double seconds() const;            // ARG as seconds
-    qint64 bytes(qint64 fallback) const; // ARG as a byte count
+    qint64 bytes(qint64 fallback) const; // ARG as a byte count (K, M, G suffixes allowed)
     QString text(bool withCount = true) const; // back to PATTERN=KIND[:ARG][xN]
 };
 

@@ -47,7 +47,8 @@ ManifestPicture pictureTruth(const RenderContext &ctx, PictureFiles &files, cons
             m.pageUrls << m.pageUrl + QStringLiteral("in/set-") + l.key + QLatin1Char('/');
     m.sizesPageUrl = ctx.root() + site.sizesPath(p);
     for (const PictureSize &s : p.sizes)
-        m.sizes << ManifestSize{QString(QLatin1Char(s.letter)), s.width, s.height, ctx.fileUrl(p, s),
+        if (s.listed)
+            m.sizes << ManifestSize{QString(QLatin1Char(s.letter)), s.width, s.height, ctx.fileUrl(p, s),
                                 ctx.root() + site.sizesPath(p, s.letter)};
     m.thumbUrl = ctx.thumbUrl(p, 't');
     m.largestFileUrl = ctx.fileUrl(p, p.largest()).toLower();
@@ -55,6 +56,8 @@ ManifestPicture pictureTruth(const RenderContext &ctx, PictureFiles &files, cons
     m.largestBytes = bytes.size();
     m.largestSha256 = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
     m.largestFormat = p.largest().png ? QStringLiteral("png") : QStringLiteral("jpeg");
+    for (int code = 0; code <= 2; ++code)
+        m.chosenFileUrls << ctx.fileUrl(p, p.chosenSize(code)).toLower();
     return m;
 }
 
@@ -85,6 +88,7 @@ QJsonObject toJson(const ManifestPicture &p)
     o[QStringLiteral("largestBytes")] = p.largestBytes;
     o[QStringLiteral("largestSha256")] = p.largestSha256;
     o[QStringLiteral("largestFormat")] = p.largestFormat;
+    o[QStringLiteral("chosenFileUrls")] = QJsonArray::fromStringList(p.chosenFileUrls);
     return o;
 }
 

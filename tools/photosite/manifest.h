@@ -33,12 +33,14 @@ struct ManifestPicture
     QString pageUrl;
     QStringList pageUrls; // every address that shows the picture page
     QString sizesPageUrl;
-    QList<ManifestSize> sizes; // smallest first
+    QList<ManifestSize> sizes; // as the sizes page lists them, smallest first
     QString thumbUrl;
     QString largestFileUrl; // lower case, as read from the largest sizes page
     qint64 largestBytes = 0;
     QString largestSha256; // hex
     QString largestFormat; // "jpeg" or "png"
+    // The file each size code (0 current, 1 large, 2 original) downloads, lower case.
+    QStringList chosenFileUrls;
 };
 
 struct ManifestListingPage

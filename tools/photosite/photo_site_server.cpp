@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <map>
 #include <httplib.h>
 #include <thread>
 
@@ -25,6 +26,8 @@ public:
     void answerWithFault(const FaultRule &fault, SiteResponse r, const httplib::Request &req,
                          httplib::Response &res);
     const Manifest &manifest();
+    // Built once per size: deflating a gigabyte of zeros takes a while.
+    QByteArray bombBody(qint64 size);
 
     ServerOptions options;
     Site site;
@@ -41,7 +44,18 @@ public:
     std::unique_ptr<SiteRoutes> routes;
     std::mutex manifestMutex;
     std::unique_ptr<Manifest> manifestCache;
+    std::mutex bombMutex;
+    std::map<qint64, QByteArray> bombs;
 };
+
+QByteArray PhotoSiteServer::Impl::bombBody(qint64 size)
+{
+    std::lock_guard lock(bombMutex);
+    auto it = bombs.find(size);
+    if (it == bombs.end())
+        it = bombs.emplace(size, gzipBombBody(size)).first;
+    return it->second;
+}
 
 namespace {
 
@@ -200,6 +214,10 @@ void PhotoSiteServer::Impl::answerWithFault(const FaultRule &fault, SiteResponse
         raw.sendBytes = qMax<qint64>(0, raw.body.size() - fault.bytes(raw.body.size() / 2));
         break;
     case FaultKind::NoLength: raw.withLength = false; break;
+    case FaultKind::Bomb: raw.body = bombBody(fault.bytes(qint64(1) << 30)); break;
+    case FaultKind::Huge: raw.padTo = fault.bytes(0); break;
+    case FaultKind::Endless: raw.endless = true; break;
+    case FaultKind::Trickle: raw.byteInterval = fault.seconds(); break;
     case FaultKind::Reset:
         raw.sendBytes = fault.bytes(-1);
         raw.resetAfterBody = true;

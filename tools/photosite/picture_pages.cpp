@@ -10,6 +10,7 @@ QString sizeLabel(char letter)
     case 's': return QStringLiteral("Square");
     case 't': return QStringLiteral("Thumbnail");
     case 'm': return QStringLiteral("Medium");
+    case 'z': return QStringLiteral("Medium 500");
     case 'l': return QStringLiteral("Large");
     case 'o': return QStringLiteral("Original");
     }
@@ -97,6 +98,8 @@ QString sizesPage(const RenderContext &ctx, const Picture &picture, int shown)
                    + QStringLiteral("</a></h1></div>\n<ol class=\"sizes-list\">\n");
     for (int i = 0; i < picture.sizes.size(); ++i) {
         const PictureSize &s = picture.sizes.at(i);
+        if (!s.listed && i != shown)
+            continue;
         const QString dims = QStringLiteral(" <small>(") + QString::number(s.width) + QStringLiteral(" x ")
                              + QString::number(s.height) + QStringLiteral(")</small></li>\n");
         if (i == shown) {

@@ -101,8 +101,8 @@ void sendRaw(int socket, const RawResponse &r, const std::atomic<bool> &stopping
     QByteArray head = "HTTP/1.1 " + QByteArray::number(r.status) + ' ' + reason(r.status) + "\r\n";
     for (const auto &h : r.headers)
         head += h.first + ": " + h.second + "\r\n";
-    if (r.withLength)
-        head += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
+    if (r.withLength && !r.endless)
+        head += "Content-Length: " + QByteArray::number(qMax(r.padTo, qint64(r.body.size()))) + "\r\n";
     head += "Connection: close\r\n\r\n";
     const qint64 total = r.sendBytes < 0 ? r.body.size() : qMin<qint64>(r.sendBytes, r.body.size());
     bool ok = writeAll(socket, head.constData(), head.size());
@@ -112,8 +112,22 @@ void sendRaw(int socket, const RawResponse &r, const std::atomic<bool> &stopping
         sent = r.stallAfter;
         ok = ok && sleepUnlessStopping(r.stallSeconds, stopping);
     }
-    if (ok)
-        writeAll(socket, r.body.constData() + sent, total - sent);
+    if (ok && r.byteInterval > 0) {
+        for (; ok && sent < total; ++sent)
+            ok = writeAll(socket, r.body.constData() + sent, 1) && sleepUnlessStopping(r.byteInterval, stopping);
+    } else if (ok) {
+        ok = writeAll(socket, r.body.constData() + sent, total - sent);
+    }
+    if (ok && (r.endless || r.padTo > total)) {
+        // Zeros until the length, or until the client hangs up (a failed write) or the server stops.
+        const QByteArray zeros(1 << 16, '\0');
+        for (qint64 left = r.endless ? -1 : r.padTo - total; ok && left != 0 && !stopping;) {
+            const qint64 n = left < 0 ? zeros.size() : qMin<qint64>(left, zeros.size());
+            ok = writeAll(socket, zeros.constData(), n);
+            if (left > 0)
+                left -= n;
+        }
+    }
     if (r.resetAfterBody)
         resetConnection(socket);
     else

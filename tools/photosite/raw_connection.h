@@ -23,6 +23,9 @@ struct RawResponse
     qint64 stallAfter = -1;    // pause after this many body bytes
     double stallSeconds = 0;
     bool resetAfterBody = false; // abort with a reset instead of closing cleanly
+    qint64 padTo = -1;           // zeros after the body up to this many bytes (announced as the length)
+    bool endless = false;        // zeros after the body until the client hangs up (no length)
+    double byteInterval = 0;     // send the body one byte at a time, this many seconds apart
 };
 
 // Writes the response and ends the connection (a clean close, or a reset when asked). The

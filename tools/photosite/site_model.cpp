@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 #include <QUrl>
+#include <climits>
 #include <cmath>
 
 namespace orvix::photosite {
@@ -74,6 +75,23 @@ const PictureSize *Picture::size(char letter) const
         if (s.letter == letter)
             return &s;
     return nullptr;
+}
+
+const PictureSize &Picture::chosenSize(int sizeCode) const
+{
+    const int limit = sizeCode == 2 ? INT_MAX : sizeCode == 1 ? 1024 : 500;
+    const PictureSize *chosen = nullptr;
+    const PictureSize *smallest = nullptr;
+    for (const PictureSize &s : sizes) {
+        if (!s.listed)
+            continue;
+        const int side = qMax(s.width, s.height);
+        if (side <= limit && (!chosen || side >= qMax(chosen->width, chosen->height)))
+            chosen = &s;
+        if (!smallest || side < qMax(smallest->width, smallest->height))
+            smallest = &s;
+    }
+    return chosen ? *chosen : *smallest;
 }
 
 QString layoutName(Layout layout)
@@ -171,8 +189,16 @@ QList<PictureSize> Site::makeSizes(int index) const
     square.letter = 's';
     square.width = square.height = 75;
     sizes << square << scaled('t', 100, aw, ah) << scaled('m', 240, aw, ah);
+    // Sizes that put each rule of choosing a size to work: kind 1 has sizes right at the limits
+    // (500 and 1024 pixels), kind 4 lists only sizes above both limits.
     if (kind == 5) {
         sizes << scaled('l', largestLong, aw, ah);
+    } else if (kind == 1) {
+        sizes << scaled('z', 500, aw, ah) << scaled('l', 1024, aw, ah) << scaled('o', qMax(largestLong, 1600), aw, ah);
+    } else if (kind == 4) {
+        for (PictureSize &small : sizes)
+            small.listed = false;
+        sizes << scaled('l', 1280, aw, ah) << scaled('o', qMax(largestLong, 2048), aw, ah);
     } else {
         sizes << scaled('l', qBound(270, largestLong * 3 / 4, 1024), aw, ah);
         sizes << scaled('o', largestLong, aw, ah);
@@ -208,6 +234,8 @@ void Site::makePictures()
             p.variant = p.index % 3;
             p.sizes = makeSizes(p.index);
             p.sizesPageShows = p.index % 4 == 0 ? int(p.sizes.size()) - 1 : 2;
+            if (!p.sizes.at(p.sizesPageShows).listed)
+                p.sizesPageShows = int(p.sizes.size()) - 2;
             p.absoluteSizeLinks = p.index % 2 == 1;
             p.patternSeed = mix64(h, 4);
             p.tags << m_tags.at(p.index % m_tags.size());

@@ -26,6 +26,7 @@ struct PictureSize
     int height = 0;
     bool png = false;       // the largest size of some pictures is a PNG
     int noisyRows = 0; // rows carrying fine noise: how the largest file gets its wanted byte size
+    bool listed = true; // shown on the sizes page (the file exists either way)
 };
 
 struct Picture
@@ -47,6 +48,10 @@ struct Picture
 
     const PictureSize &largest() const { return sizes.last(); }
     const PictureSize *size(char letter) const;
+    // The size a download takes for size code 0 (current), 1 (large) or 2 (original): the
+    // largest listed size whose longer side is at most 500, 1024 or any pixels; the smallest
+    // listed when none fits.
+    const PictureSize &chosenSize(int sizeCode) const;
 };
 
 struct Owner

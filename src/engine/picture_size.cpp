@@ -1,10 +1,13 @@
-#include "engine/largest_size.h"
+#include "engine/picture_size.h"
 
 #include "engine/fetch_page_text.h"
 #include "foundation/log.h"
+#include "foundation/message_quote.h"
 #include "foundation/text.h"
 #include "pages/site.h"
 #include "queue/control_flags.h"
+
+#include <climits>
 
 namespace orvix {
 
@@ -24,9 +27,47 @@ QStringList sizeItems(QStringView page)
     return sizes;
 }
 
+// The longer side of a size item's "(W x H)"; -1 when it has none.
+int longerSide(const QString &item)
+{
+    const QString dims = TextBefore(TextAfter(item, u"("), u")");
+    const QStringList wh = dims.split(QStringLiteral(" x "));
+    bool okW = false, okH = false;
+    const int w = wh.value(0).trimmed().toInt(&okW);
+    const int h = wh.value(1).trimmed().toInt(&okH);
+    return wh.size() == 2 && okW && okH ? qMax(w, h) : -1;
+}
+
 } // namespace
 
-QString ResolveLargestSizeUrl(const QString &imageId, const QString &imageSecretId, QChar,
+int ChooseListedSize(const QStringList &sizeTexts, QChar sizeLetter)
+{
+    if (sizeTexts.isEmpty())
+        return -1;
+    if (sizeLetter == u'O')
+        return int(sizeTexts.size()) - 1;
+    const int maxSide = sizeLetter == u'L' ? kLargeSizeMaxSide : kCurrentSizeMaxSide;
+    int chosen = -1;
+    int chosenSide = -1;
+    int smallest = 0;
+    int smallestSide = INT_MAX;
+    for (int i = 0; i < sizeTexts.size(); ++i) {
+        int side = longerSide(sizeTexts[i]);
+        if (side < 0)
+            side = INT_MAX;
+        if (side <= maxSide && side >= chosenSide) {
+            chosen = i;
+            chosenSide = side;
+        }
+        if (side < smallestSide) {
+            smallest = i;
+            smallestSide = side;
+        }
+    }
+    return chosen >= 0 ? chosen : smallest;
+}
+
+QString ResolvePictureFileUrl(const QString &imageId, const QString &imageSecretId, QChar sizeLetter,
                               const QString &pageUrl)
 {
     const QString prefix = QStringLiteral("URL failed (L/O): ") + imageId + u'_' + imageSecretId
@@ -44,10 +85,10 @@ QString ResolveLargestSizeUrl(const QString &imageId, const QString &imageSecret
         LogMessage(prefix + QStringLiteral(" no image resolutions found"));
         return {};
     }
-    // The page shows one size; the others, the largest among them, are behind links.
-    const QString &largest = sizes.last();
-    if (TextContains(largest, u"<a href")) {
-        const QString link = NormalizePhotoUrl(TextBefore(TextAfter(largest, u"href=\""), u"\""));
+    // The page shows one size; the others are behind links.
+    const QString &chosen = sizes.at(ChooseListedSize(sizes, sizeLetter));
+    if (TextContains(chosen, u"<a href")) {
+        const QString link = NormalizePhotoUrl(TextBefore(TextAfter(chosen, u"href=\""), u"\""));
         page = FetchPageText(link, error, prefix);
         if (!TextContains(page, u"allsizes-photo")) {
             LogMessage(prefix + QStringLiteral(" allsizes-photo not found (L2)"));
@@ -68,6 +109,11 @@ QString ResolveLargestSizeUrl(const QString &imageId, const QString &imageSecret
     const QString url = TextBefore(source, u"\"");
     if (url.isEmpty())
         LogMessage(prefix + QStringLiteral("image src not found"));
+    // A "|" would split the media line the address goes into.
+    if (url.contains(u'|')) {
+        LogMessage(prefix + QStringLiteral("image src not usable: ") + QuoteForMessage(url));
+        return {};
+    }
     return url;
 }
 

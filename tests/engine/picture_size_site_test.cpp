@@ -1,9 +1,9 @@
-// ResolveLargestSizeUrl against the simulated photo site: every picture's largest file, as the
-// site's manifest knows it, whether the sizes page shows it or links to it.
+// ResolvePictureFileUrl against the simulated photo site: every picture's file of each size
+// choice, as the site's manifest knows it, whether the sizes page shows it or links to it.
 
 #include "engine/cookie_jar.h"
 #include "engine/ie_http.h"
-#include "engine/largest_size.h"
+#include "engine/picture_size.h"
 #include "engine_fixture.h"
 #include "pages/site.h"
 #include "photosite/photo_site_server.h"
@@ -20,7 +20,7 @@ using orvix::photosite::PhotoSiteServer;
 
 namespace {
 
-class LargestSizeSiteTest : public orvix::test::EngineFixture
+class PictureSizeSiteTest : public orvix::test::EngineFixture
 {
 protected:
     void SetUp() override
@@ -43,7 +43,7 @@ protected:
 
     QString resolve(const photosite::ManifestPicture &p, const QString &pageUrl)
     {
-        return ResolveLargestSizeUrl(p.id, p.secret, u'O', pageUrl);
+        return ResolvePictureFileUrl(p.id, p.secret, u'O', pageUrl);
     }
     int sizesRequests() const
     {
@@ -79,7 +79,7 @@ protected:
 
 } // namespace
 
-TEST_F(LargestSizeSiteTest, EveryPublicPictureResolvesToItsLargestFile)
+TEST_F(PictureSizeSiteTest, EveryPublicPictureResolvesToItsLargestFile)
 {
     int shown = 0, relativeLink = 0, absoluteLink = 0;
     for (const photosite::ManifestPicture &p : m_site->manifest().pictures) {
@@ -101,7 +101,7 @@ TEST_F(LargestSizeSiteTest, EveryPublicPictureResolvesToItsLargestFile)
     EXPECT_GT(absoluteLink, 0);
 }
 
-TEST_F(LargestSizeSiteTest, PrivatePictureNeedsTheConfirmationCookie)
+TEST_F(PictureSizeSiteTest, PrivatePictureNeedsTheConfirmationCookie)
 {
     const photosite::ManifestPicture &p = firstPicture([](const auto &p) { return p.isPrivate; });
     TCookieJar::instance().clear();
@@ -119,7 +119,7 @@ TEST_F(LargestSizeSiteTest, PrivatePictureNeedsTheConfirmationCookie)
     TCookieJar::instance().clear();
 }
 
-TEST_F(LargestSizeSiteTest, FailingPagesAndCancelFlags)
+TEST_F(PictureSizeSiteTest, FailingPagesAndCancelFlags)
 {
     // A picture whose largest size is behind a link, so that both pages can fail.
     const photosite::ManifestPicture &p = firstPicture([this](const auto &p) { return !p.isPrivate && !largestShown(p); });
@@ -132,8 +132,12 @@ TEST_F(LargestSizeSiteTest, FailingPagesAndCancelFlags)
         // Two failures are retried away; each leaves its message.
         {sizesPath + QStringLiteral("=resetx2"), p.largestFileUrl,
          QStringList(2, prefix(p) + QStringLiteral("Wininet error # 12031 : (Connection Reset)"))},
-        {sizesPath + QStringLiteral("=status:404x1"), QString(), {prefix(p) + QStringLiteral(" allsizes-photo not found")}},
-        {largestPath + QStringLiteral("=500x1"), QString(), {prefix(p) + QStringLiteral(" allsizes-photo not found (L2)")}},
+        // An error page is no sizes page: retried like any failure, and named by its status.
+        {sizesPath + QStringLiteral("=status:404x1"), p.largestFileUrl, {prefix(p) + QStringLiteral("TIEHttp error: HTTP 404")}},
+        {largestPath + QStringLiteral("=500x1"), p.largestFileUrl, {prefix(p) + QStringLiteral("TIEHttp error: HTTP 500")}},
+        // Five attempts, the fetch's verdict, the lookup's.
+        {sizesPath + QStringLiteral("=500"), QString(),
+         QStringList(6, prefix(p) + QStringLiteral("TIEHttp error: HTTP 500")) << prefix(p) + QStringLiteral(" allsizes-photo not found")},
         {sizesPath + QStringLiteral("=gzipx1"), p.largestFileUrl, {}},
     };
     for (const Case &c : cases) {
@@ -150,4 +154,31 @@ TEST_F(LargestSizeSiteTest, FailingPagesAndCancelFlags)
         *flag = false;
     }
     EXPECT_EQ(takeMessages(), QStringList());
+}
+
+TEST_F(PictureSizeSiteTest, EachSizeChoiceTakesTheFileTheSiteNames)
+{
+    const QChar letters[] = {u'M', u'L', u'O'};
+    int atLimit = 0, noneFits = 0, largeBelowOriginal = 0;
+    for (const photosite::ManifestPicture &p : m_site->manifest().pictures) {
+        if (p.isPrivate)
+            continue;
+        ASSERT_EQ(p.chosenFileUrls.size(), 3);
+        for (int code = 0; code < 3; ++code)
+            EXPECT_EQ(ResolvePictureFileUrl(p.id, p.secret, letters[code], p.pageUrl), p.chosenFileUrls[code])
+                << p.pageUrl.toStdString() << " size " << code;
+        for (const auto &s : p.sizes) {
+            atLimit += s.fileUrl.toLower() == p.chosenFileUrls[0] && qMax(s.width, s.height) == kCurrentSizeMaxSide;
+            atLimit += s.fileUrl.toLower() == p.chosenFileUrls[1] && qMax(s.width, s.height) == kLargeSizeMaxSide;
+        }
+        const auto &smallest = p.sizes.first();
+        noneFits += qMax(smallest.width, smallest.height) > kLargeSizeMaxSide
+                    && p.chosenFileUrls[0] == smallest.fileUrl.toLower();
+        largeBelowOriginal += p.chosenFileUrls[1] != p.chosenFileUrls[2];
+    }
+    EXPECT_EQ(takeMessages(), QStringList());
+    // The site must offer every rule for this test to mean something.
+    EXPECT_GT(atLimit, 0);
+    EXPECT_GT(noneFits, 0);
+    EXPECT_GT(largeBelowOriginal, 0);
 }

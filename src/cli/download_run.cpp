@@ -243,7 +243,7 @@ int TDownloadRun::runQueues()
     QTimer tick;
     tick.setInterval(100);
     bool stopped = false;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+    const auto check = [&] {
         printProgress(false);
         if (g_stopRequests > 0) {
             stopped = true;
@@ -252,7 +252,10 @@ int TDownloadRun::runQueues()
             // The page queue first: a page line leaves only after the lines it made were queued.
             loop.quit();
         }
-    });
+    };
+    QObject::connect(&tick, &QTimer::timeout, &loop, check);
+    // At once too: a run with nothing queued ends without waiting for the first tick.
+    QTimer::singleShot(0, &loop, check);
     tick.start();
     loop.exec();
     tick.stop();

@@ -20,7 +20,7 @@
 #include "pages/site.h"
 #include "queue/incomplete_session.h"
 #include "queue/queue_state.h"
-#include "ui/browser/web_browser_k.h"
+#include "ui/web_browser_k.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -11,7 +11,7 @@
 #include "foundation/paths.h"
 #include "library/picture_db.h"
 #include "queue/queue_state.h"
-#include "ui/browser/hidden_page_loader.h"
+#include "browser/hidden_page_loader.h"
 
 #include <QApplication>
 #include <QFileInfo>

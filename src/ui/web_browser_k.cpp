@@ -1,10 +1,10 @@
-#include "ui/browser/web_browser_k.h"
+#include "ui/web_browser_k.h"
 
 #include "foundation/log.h"
-#include "ui/browser/browser_page.h"
-#include "ui/browser/browser_profile.h"
-#include "ui/browser/document_snapshot.h"
-#include "ui/browser/page_source_fetcher.h"
+#include "browser/browser_page.h"
+#include "browser/browser_profile.h"
+#include "browser/document_snapshot.h"
+#include "browser/page_source_fetcher.h"
 
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
@@ -345,11 +345,23 @@ void TWebBrowserK::CheckIfNewHTML(const QString &h)
         currentUrl = lastUrl;
         lastUrl = LocationURL();
         lastHtmlAjax = h;
-        Q_EMIT OnNewHTML();
+        reportNewHtml();
     } else if (h != lastHtmlAjax) {
         lastHtmlAjax = h;
-        Q_EMIT OnNewHTML();
+        reportNewHtml();
     }
+}
+
+void TWebBrowserK::reportNewHtml()
+{
+    m_reporting = true;
+    try {
+        Q_EMIT OnNewHTML();
+    } catch (...) {
+        m_reporting = false;
+        throw;
+    }
+    m_reporting = false;
 }
 
 void TWebBrowserK::TimerChecKHTML()

@@ -22,7 +22,7 @@
 #include "pages/site.h"
 #include "queue/incomplete_session.h"
 #include "queue/queue_state.h"
-#include "ui/browser/web_browser_k.h"
+#include "ui/web_browser_k.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -71,8 +71,10 @@ TFormMain::TFormMain(QWidget *parent)
 
 TFormMain::~TFormMain()
 {
-    // FormDestroy: workers first, then what they used.
+    // FormDestroy: workers first, then what they used. A worker waiting on a box would never
+    // end, so those boxes go first.
     try {
+        m_dialogs.WorkersStopping();
         m_context->StopWorkers();
         SetProgramLog(nullptr);
         m_log.reset();
@@ -112,10 +114,11 @@ void TFormMain::buildWindow()
     connect(m_browser, &TWebBrowserK::CommandStateChange, m_topBar, &TTopBar::CommandStateChange);
     connect(m_browser, &TWebBrowserK::TitleChange, this, [this](const QString &t) { m_pageTitle = t; });
     connect(m_browser, &TWebBrowserK::NavigateComplete2, this,
-            [](const QString &url) { DebugMsg(QStringLiteral("NavigateComplete2: ") + url); });
+            [this](const QString &url) { DebugMsg(m_context->run(), QStringLiteral("NavigateComplete2: ") + url); });
     connect(m_browser, &TWebBrowserK::DocumentComplete, this,
-            [](const QString &url, bool ok) {
-                DebugMsg(QStringLiteral("DocumentComplete: ") + url + (ok ? QString() : QStringLiteral(" (failed)")));
+            [this](const QString &url, bool ok) {
+                DebugMsg(m_context->run(),
+                         QStringLiteral("DocumentComplete: ") + url + (ok ? QString() : QStringLiteral(" (failed)")));
             });
 
     m_pcPanels = new TVarnelPageControlX;
@@ -129,7 +132,7 @@ void TFormMain::buildWindow()
     tsDebug->setObjectName(QStringLiteral("tsDebug"));
     auto *debugLayout = new QVBoxLayout(tsDebug);
     debugLayout->setContentsMargins(0, 0, 0, 0);
-    m_debugPage = new TDebugPage(nullptr);
+    m_debugPage = new TDebugPage(nullptr, m_context->run());
     debugLayout->addWidget(m_debugPage);
     m_pcPanels->setHideAllTabs(true);
     m_pcPanels->Loaded();
@@ -234,7 +237,7 @@ void TFormMain::FormShow()
 {
     m_context->OpenSessionSettings();
     m_context->LoadPictureDatabase();
-    debugMode = m_context->switches().debug || m_controls->checked(QStringLiteral("cbDebug"));
+    m_context->run().debugMode = m_context->switches().debug || m_controls->checked(QStringLiteral("cbDebug"));
     m_programInitialized = false;
 
     const QString folder = ensuredPicturesFolder();
@@ -315,14 +318,14 @@ void TFormMain::ApplicationEvents1Activate()
     }
     const auto result = m_context->pictures().ReloadImagesDbIfChanged(
         [this](const QString &text) { DrawScreenText(text, 0); });
-    if (result.reloaded && debugMode)
+    if (result.reloaded && m_context->run().debugMode)
         ShowAlert(QStringLiteral("imagesDB_sl.LoadFromFile: ") + QString::number(result.elapsedMs)
                   + QStringLiteral(" ms"));
 }
 
 void TFormMain::WakeUp(const QString &url)
 {
-    DebugMsg(QStringLiteral("woken by another start: ") + url);
+    DebugMsg(m_context->run(), QStringLiteral("woken by another start: ") + url);
     ForceForeground(this);
     if (!url.isEmpty()) {
         m_topBar->edURL()->setText(url);
@@ -332,7 +335,10 @@ void TFormMain::WakeUp(const QString &url)
 
 void TFormMain::closeEvent(QCloseEvent *event)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     m_context->BeginClosing();
+    // The workers are waited for when the window goes: none may still wait on a box then.
+    m_dialogs.WorkersStopping();
     const bool maximized = isMaximized();
     m_context->SaveOnClose(maximized ? normalGeometry() : geometry(), maximized, workArea(this));
     event->accept();

@@ -1,5 +1,6 @@
 #include "messages_panel.h"
 
+#include "foundation/main_thread_call.h"
 #include "foundation/log.h"
 
 #include <QDateTime>
@@ -27,6 +28,7 @@ TMessagesPanel::TMessagesPanel(QWidget *parent)
 
 void TMessagesPanel::LogMessageInternal(const QString &s, TLog *log)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     const QString line = QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat)
                          + QStringLiteral(": ") + s;
     QTextCursor cursor(m_edErrorLog->document());
@@ -46,6 +48,7 @@ void TMessagesPanel::LogMessageInternal(const QString &s, TLog *log)
 
 void TMessagesPanel::Dismiss()
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     m_edErrorLog->clear();
     hide();
     MakeHeaderVisible();

@@ -8,6 +8,7 @@
 #include "foundation/paths.h"
 #include "foundation/time_stamps.h"
 #include "library/tags.h"
+#include "queue/queue_line.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -283,13 +284,14 @@ void TPicturePanel::ShowLocalCopyStatus(const QString &imageId)
 
 QString TPicturePanel::SaveRequestLine() const
 {
-    QString tags = m_edImageTags->text();
-    tags.replace(QLatin1Char('|'), QLatin1Char('_'));
-    const QString folder = IncludeTrailingBackslash(m_host.ensuredPicturesFolder())
-                           + m_edOutputPathInner->text();
-    return m_host.addressText() + QStringLiteral("|id:1|")
-           + QString::number(m_cbImageSizeToSave->currentIndex()) + QLatin1Char('|') + tags
-           + QLatin1Char('|') + folder;
+    PageLine page;
+    page.url = m_host.addressText();
+    page.urlType = QString::fromUtf16(kPictureUrlType);
+    page.sizeCode = QString::number(m_cbImageSizeToSave->currentIndex());
+    page.tags = m_edImageTags->text();
+    page.tags.replace(QLatin1Char('|'), QLatin1Char('_'));
+    page.targetFolder = IncludeTrailingBackslash(m_host.ensuredPicturesFolder()) + m_edOutputPathInner->text();
+    return page.line();
 }
 
 void TPicturePanel::bSaveImageClick()

@@ -52,7 +52,7 @@ TEST(ListViewEx, ColumnSpecsGiveCaptionWidthAlignmentAndTag)
     const Expect expected[] = {
         {QStringLiteral("picture"), 230, false, 0},
         {QStringLiteral("status"), 70, true, 0},
-        {QStringLiteral("details"), 70, false, 0},  // the previous spec's width
+        {QStringLiteral("details"), 70, false, 0},  // the width stored before
         {QStringLiteral("size"), 55, false, 7},
         {QStringLiteral("when"), 55, true, 7},      // unreadable width and tag keep the previous
     };

@@ -175,8 +175,8 @@ void TListViewEx::RebuildColumnsAfterDrag()
     for (int visual = 0; visual < h->count(); ++visual) {
         const int logical = h->logicalIndex(visual);
         const auto &c = m_model->Columns().at(logical);
-        const int spec = FindColumnSpec(columsCurrentSl, c.caption);
-        const int width = (spec >= 0 && spec < h->count()) ? h->sectionSize(spec) : h->sectionSize(logical);
+        const int stored = FindColumnSpec(columsCurrentSl, c.caption);
+        const int width = (stored >= 0 && stored < h->count()) ? h->sectionSize(stored) : h->sectionSize(logical);
         specs.append(QStringLiteral("%1:%2:%3:%4")
                          .arg(c.caption)
                          .arg(width)

@@ -3,6 +3,7 @@
 // of lines and whether the key index is used (0: every key is looked for by reading the
 // session's files, the reference).
 
+#include "foundation/run_control.h"
 #include "queue/picture_records.h"
 #include "queue/queue_state.h"
 #include "queue/queue_view.h"
@@ -32,7 +33,8 @@ void QueueAndFinishPages(benchmark::State &state)
         QTemporaryDir dir;
         NullQueueView view;
         NoPictures pictures;
-        QueueState queues({QStringLiteral("orvixsession_1"), dir.path() + QStringLiteral("/q1/"),
+        RunControl run(dir.path());
+        QueueState queues(run, {QStringLiteral("orvixsession_1"), dir.path() + QStringLiteral("/q1/"),
                            dir.path() + QStringLiteral("/q2/")},
                           view, pictures);
         queues.itemFiles().setIndexEnabled(indexed);

@@ -7,6 +7,7 @@
 #include "engine/page_loader.h"
 #include "foundation/log.h"
 #include "foundation/paths.h"
+#include "foundation/run_control.h"
 #include "library/picture_db.h"
 #include "queue/queue_state.h"
 
@@ -35,10 +36,10 @@ void THeadlessHost::AddToListViewQueue(const QString &caption, const QString &qu
     m_rows.AddToListViewQueue(caption, queueLine);
 }
 
-void THeadlessHost::SetListViewQueueStatus(const QString &caption, const QString &status)
+void THeadlessHost::SetListViewQueueStatus(const QString &caption, RowStatus status)
 {
     m_rows.SetListViewQueueStatus(caption, status);
-    if (status == QString::fromUtf16(kRowWorking)) {
+    if (status == RowStatus::Working) {
         QMutexLocker lock(&m_lock);
         m_workingOn = caption;
     }
@@ -54,15 +55,15 @@ bool THeadlessHost::AddToQ2(const QStringList &entries, const QString &lineSuffi
 void THeadlessHost::SetPrivatePanel(const QString &url)
 {
     // Nobody can approve it here: the worker skips it at its next pass.
-    PrivatePanelShown = true;
-    SkipPrivatePicture = true;
+    m_queues.run().PrivatePanelShown = true;
+    m_queues.run().SkipPrivatePicture = true;
     ++m_privateSkipped;
     addEvent(QStringLiteral("private picture skipped (approve it in the browser): ") + url);
 }
 
 void THeadlessHost::HidePrivatePanel()
 {
-    PrivatePanelShown = false;
+    m_queues.run().PrivatePanelShown = false;
 }
 
 void THeadlessHost::Navigate3(const QString &url)
@@ -90,15 +91,15 @@ QString THeadlessHost::ReadHiddenBrowser()
 void THeadlessHost::PublishImage(const QString &fileName, const QString &url)
 {
     m_pictures.RegisterSavedFile(fileName);
-    m_rows.SetListViewQueueStatus(url, QStringLiteral("done"));
+    m_rows.SetListViewQueueStatus(url, RowStatus::Done);
     ++m_saved;
     addEvent(QStringLiteral("saved: ") + fileName);
 }
 
-void THeadlessHost::ShowDownloading(const QString &caption)
+void THeadlessHost::ShowDownloading(const DownloadProgress &progress)
 {
     QMutexLocker lock(&m_lock);
-    m_downloading = caption;
+    m_downloading = progress;
 }
 
 void THeadlessHost::NotEnoughDiskSpace()
@@ -138,6 +139,7 @@ void THeadlessHost::WorkersStopping()
 
 int THeadlessHost::DrainMessages(const std::function<void(const QString &)> &sink)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     return DrainLogMessages([&](const QString &message) {
         sink(message);
         QMutexLocker lock(&m_lock);
@@ -151,7 +153,7 @@ QStringList THeadlessHost::takeEvents()
     return std::exchange(m_events, {});
 }
 
-QString THeadlessHost::downloadingText() const
+DownloadProgress THeadlessHost::downloading() const
 {
     QMutexLocker lock(&m_lock);
     return m_downloading;

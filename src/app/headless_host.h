@@ -37,7 +37,7 @@ public:
     void setPageLoaderFactory(std::function<IPageLoader *()> factory);
 
     void AddToListViewQueue(const QString &caption, const QString &queueLine) override;
-    void SetListViewQueueStatus(const QString &caption, const QString &status) override;
+    void SetListViewQueueStatus(const QString &caption, RowStatus status) override;
     bool AddToQ2(const QStringList &entries, const QString &lineSuffix) override;
     void SetPrivatePanel(const QString &url) override;
     void HidePrivatePanel() override;
@@ -45,7 +45,7 @@ public:
     QString ReadHiddenBrowser() override;
     void ShowDownloadStatus() override {}
     void PublishImage(const QString &fileName, const QString &url) override;
-    void ShowDownloading(const QString &caption) override;
+    void ShowDownloading(const DownloadProgress &progress) override;
     void NotEnoughDiskSpace() override;
     void QueueFinished() override {}
     void Heartbeat() override {}
@@ -60,7 +60,7 @@ public:
     // What happened since the last call, for the terminal: "saved: " + file, and
     // "private picture skipped (approve it in the browser): " + address.
     QStringList takeEvents();
-    QString downloadingText() const;
+    DownloadProgress downloading() const;
     // The row last marked "<working>": what the workers are busy with.
     QString workingOn() const;
     int savedCount() const { return m_saved; }
@@ -80,7 +80,7 @@ private:
     QString m_outputFolder;
     QString m_subfolder;
     QStringList m_events;
-    QString m_downloading;
+    DownloadProgress m_downloading;
     QString m_workingOn;
     QString m_lastShownMessage;
     std::atomic<int> m_saved{0};

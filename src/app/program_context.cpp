@@ -1,5 +1,6 @@
 #include "program_context.h"
 
+#include "foundation/main_thread_call.h"
 #include "output_folder.h"
 #include "program_settings.h"
 #include "settings_folder.h"
@@ -15,7 +16,6 @@
 #include "foundation/paths.h"
 #include "library/picture_db.h"
 #include "pages/site.h"
-#include "queue/control_flags.h"
 #include "queue/download_session.h"
 #include "queue/incomplete_session.h"
 #include "queue/queue_state.h"
@@ -48,11 +48,13 @@ StartOutcome PrepareProgramStart(const QStringList &arguments)
     return StartOutcome::Continue;
 }
 
-ProgramContext::ProgramContext(ISettingsControls &controls)
-    : m_switches(StartSwitches::FromCommandLine()), m_applicationSettings(controls),
-      m_sessionSettings(controls)
+ProgramContext::ProgramContext(ISettingsControls &controls, const QString &settingsFolder)
+    : m_switches(StartSwitches::FromCommandLine()), m_run(settingsFolder),
+      m_applicationSettings(controls, m_run.settingsFolder()),
+      m_sessionSettings(controls, m_run.settingsFolder()),
+      m_pictures(std::make_unique<PictureDatabase>(m_run.settingsFolder())), m_queueRows(m_run)
 {
-    AppClosing = false;
+    m_run.debugMode = m_switches.debug;
     m_applicationSettings.setPropertiesList(ApplicationSettingsEntries());
     m_applicationSettings.setSaveFormSize(true);
     m_sessionSettings.setPropertiesList(SessionSettingsEntries());
@@ -62,7 +64,7 @@ ProgramContext::ProgramContext(ISettingsControls &controls)
 
 ProgramContext::~ProgramContext()
 {
-    AppClosing = true;
+    m_run.AppClosing = true;
     StopWorkers();
     m_queues.reset();
     m_records.reset();
@@ -72,13 +74,14 @@ ProgramContext::~ProgramContext()
 bool ProgramContext::StartSession()
 {
     m_session = std::make_unique<DownloadSession>();
-    return m_session->Start();
+    return m_session->Start(m_run.SettingsFile(QStringLiteral("orvix_sessions/")));
 }
 
 void ProgramContext::CreateQueues(IQueueView &view)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     m_records = std::make_unique<PictureDbRecords>(pictures());
-    m_queues = std::make_unique<QueueState>(m_session->folders(), view, *m_records);
+    m_queues = std::make_unique<QueueState>(m_run, m_session->folders(), view, *m_records);
 }
 
 std::unique_ptr<FoundSession> ProgramContext::FindIncompleteSession()
@@ -88,9 +91,9 @@ std::unique_ptr<FoundSession> ProgramContext::FindIncompleteSession()
 
 void ProgramContext::PrepareDataFiles()
 {
-    RenameOlderSettingsFirstStep();
+    RenameOlderSettingsFirstStep(settingsFolder());
     pictures().ConvertLegacyImagesDb();
-    RenameOlderSettingsSecondStep();
+    RenameOlderSettingsSecondStep(settingsFolder());
 }
 
 void ProgramContext::LoadApplicationSettings()
@@ -100,13 +103,12 @@ void ProgramContext::LoadApplicationSettings()
 
 void ProgramContext::OpenSessionSettings()
 {
-    m_sessionSettings.SetSessionProject(PrepareOlderSessionFile());
+    m_sessionSettings.SetSessionProject(PrepareOlderSessionFile(settingsFolder()));
 }
 
 void ProgramContext::LoadPictureDatabase()
 {
     pictures().LoadImagesDb();
-    debugMode = m_switches.debug || debugMode;
 }
 
 QString ProgramContext::EnsurePicturesFolder(const QString &configured)
@@ -122,12 +124,14 @@ void ProgramContext::LoadFilesDatabase()
 
 void ProgramContext::ResumeFoundSession(FoundSession &found)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     ForgetSavedPictures(found, m_queues->itemFiles());
     found.Resume(*m_queues);
 }
 
 void ProgramContext::StartPageWorker()
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     if (!m_workerHost || m_pageWorker)
         return;
     m_pageWorker = std::make_unique<TThreadDownloadPageItems>(*m_queues, *m_workerHost, m_workerTiming);
@@ -136,22 +140,24 @@ void ProgramContext::StartPageWorker()
 
 void ProgramContext::StartMediaWorker()
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     if (!m_workerHost || m_mediaWorker)
         return;
     MediaWorkerOptions options;
     options.timing = m_workerTiming;
     options.maxFailedPasses = m_maxFailedPasses;
     if (m_switches.fakeDownload)
-        options.fakeDownloadSample = SettingsPath(QStringLiteral("fake_download.jpg"));
+        options.fakeDownloadSample = m_run.SettingsFile(QStringLiteral("fake_download.jpg"));
     m_mediaWorker = std::make_unique<TThreadDownloadMediaItems>(*m_queues, *m_workerHost, options);
     m_mediaWorker->Start();
 }
 
 void ProgramContext::StopWorkers()
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     if (!m_pageWorker && !m_mediaWorker)
         return;
-    AppClosing = true;
+    m_run.AppClosing = true;
     // A worker may be waiting for the main thread, which is about to wait for it.
     if (m_workerHost)
         m_workerHost->WorkersStopping();
@@ -166,7 +172,7 @@ bool ProgramContext::workersRunning() const
 
 void ProgramContext::BeginClosing()
 {
-    AppClosing = true;
+    m_run.AppClosing = true;
 }
 
 void ProgramContext::SaveOnClose(const QRect &bounds, bool maximized, const QRect &workArea)
@@ -177,7 +183,7 @@ void ProgramContext::SaveOnClose(const QRect &bounds, bool maximized, const QRec
 
 PictureDatabase &ProgramContext::pictures()
 {
-    return PictureDb();
+    return *m_pictures;
 }
 
 } // namespace orvix

@@ -2,7 +2,9 @@
 
 // The state one running copy of the program shares between its parts, and the order in which it
 // comes and goes: the switches, the photo site, the settings folder, the two settings stores,
-// the picture database, the pictures folder and the control flags. The desktop program and the
+// the picture database, the pictures folder and the run's control flags. Everything a run
+// changes belongs to its context, so two contexts on two settings folders can run in one
+// process. The desktop program and the
 // command-line tool both build their run on this, so the two cannot drift apart; each supplies
 // the controls the settings stores read and write (the window's, or plain values).
 
@@ -10,6 +12,7 @@
 #include "varnel_project.h"
 
 #include "engine/worker_thread.h"
+#include "foundation/run_control.h"
 #include "queue/picture_records.h"
 
 #include <QString>
@@ -51,13 +54,16 @@ StartOutcome PrepareProgramStart(const QStringList &arguments);
 class ProgramContext
 {
 public:
-    // controls must outlive the context.
-    explicit ProgramContext(ISettingsControls &controls);
+    // controls must outlive the context. The run keeps its files in settingsFolder.
+    explicit ProgramContext(ISettingsControls &controls, const QString &settingsFolder = GetSettingsFolder());
     ~ProgramContext();
     ProgramContext(const ProgramContext &) = delete;
     ProgramContext &operator=(const ProgramContext &) = delete;
 
     const StartSwitches &switches() const { return m_switches; }
+    // The control flags of this run, shared with the queues, the workers and the hosts.
+    RunControl &run() { return m_run; }
+    const QString &settingsFolder() const { return m_run.settingsFolder(); }
 
     // Creation, before the window is shown: older settings files renamed and an 8-bit picture
     // database converted, in the order older releases need.
@@ -85,7 +91,7 @@ public:
 
     // Workers. The host runs what they ask of the window (it must outlive them). The page
     // worker starts at the end of the window's creation, the media worker at its first
-    // display; StopWorkers sets AppClosing, releases calls waiting for the main thread and
+    // display; StopWorkers sets the run's AppClosing, releases calls waiting for the main thread and
     // waits for both.
     void SetWorkerHost(IWorkerHost *host) { m_workerHost = host; }
     // The product's waits; tests and tools shorten them before the workers start.
@@ -115,9 +121,11 @@ public:
 
 private:
     StartSwitches m_switches;
+    RunControl m_run;
     TVarnelProject m_applicationSettings;
     TVarnelProject m_sessionSettings;
     QString m_outputFolder;
+    std::unique_ptr<PictureDatabase> m_pictures;
     // Released in reverse: the queues refer to the session's folders and the records.
     std::unique_ptr<DownloadSession> m_session;
     std::unique_ptr<PictureDbRecords> m_records;

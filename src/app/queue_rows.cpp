@@ -1,24 +1,20 @@
 #include "app/queue_rows.h"
 
 #include "foundation/log.h"
+#include "foundation/run_control.h"
 
 namespace orvix {
-
-bool TQueueRows::completed(const TQueueRow &row)
-{
-    return row.status == QLatin1String("done") || row.status == QLatin1String("requeued");
-}
 
 void TQueueRows::AddToListViewQueue(const QString &caption, const QString &queueLine)
 {
     QMutexLocker lock(&m_lock);
-    m_rows.prepend({caption, QString(), queueLine});
+    m_rows.prepend({caption, RowStatus::Waiting, queueLine});
     for (qsizetype i = m_rows.size() - 1; i >= 0 && m_rows.size() > kMaxRows; --i)
-        if (completed(m_rows[i]))
+        if (IsCompletedRow(m_rows[i].status))
             m_rows.removeAt(i);
 }
 
-void TQueueRows::SetListViewQueueStatus(const QString &caption, const QString &status)
+void TQueueRows::SetListViewQueueStatus(const QString &caption, RowStatus status)
 {
     {
         QMutexLocker lock(&m_lock);
@@ -26,8 +22,8 @@ void TQueueRows::SetListViewQueueStatus(const QString &caption, const QString &s
             if (row.caption != caption)
                 continue;
             row.status = status;
-            if (status == QLatin1String("done") && !debugMode)
-                m_rows.removeIf(completed);
+            if (status == RowStatus::Done && !m_run.debugMode)
+                m_rows.removeIf([](const TQueueRow &r) { return IsCompletedRow(r.status); });
             return;
         }
     }
@@ -40,7 +36,7 @@ QList<TQueueRow> TQueueRows::rows() const
     return m_rows;
 }
 
-QStringList TQueueRows::captionsWithStatus(const QString &status) const
+QStringList TQueueRows::captionsWithStatus(RowStatus status) const
 {
     QMutexLocker lock(&m_lock);
     QStringList captions;

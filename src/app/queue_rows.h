@@ -6,6 +6,7 @@
 //
 // Thread-safe: the workers' hosts and the main thread change it.
 
+#include "queue/queue_row.h"
 #include "queue/queue_view.h"
 
 #include <QList>
@@ -14,10 +15,12 @@
 
 namespace orvix {
 
+class RunControl;
+
 struct TQueueRow
 {
     QString caption;
-    QString status; // empty (waiting), "<working>", "done", "failed", "canceled", "requeued"
+    RowStatus status = RowStatus::Waiting;
     QString details;
 };
 
@@ -26,21 +29,23 @@ class TQueueRows : public IQueueView
 public:
     static constexpr int kMaxRows = 200;
 
+    // run (its debug mode keeps "done" rows) must outlive the rows.
+    explicit TQueueRows(const RunControl &run) : m_run(run) {}
+
     // Adds [caption, no status, line] at the top; beyond kMaxRows, completed rows go from the
     // bottom up until kMaxRows remain or none is left to go.
     void AddToListViewQueue(const QString &caption, const QString &queueLine) override;
     // Sets the status of the first row from the top with that caption; when there is none,
     // "Item not found in queue: " + caption goes to the message log. Outside debug mode "done"
     // takes every completed row out of the view.
-    void SetListViewQueueStatus(const QString &caption, const QString &status);
+    void SetListViewQueueStatus(const QString &caption, RowStatus status);
 
     QList<TQueueRow> rows() const; // top first
     // Captions of the rows with that status, top first.
-    QStringList captionsWithStatus(const QString &status) const;
+    QStringList captionsWithStatus(RowStatus status) const;
 
 private:
-    static bool completed(const TQueueRow &row);
-
+    const RunControl &m_run;
     mutable QMutex m_lock;
     QList<TQueueRow> m_rows;
 };

@@ -27,10 +27,10 @@ const QString kOldSettings = QStringLiteral("orvix_downloader.ini");
 const QString kOldSettings2 = QStringLiteral("orvix_downloader2.ini");
 const QString kOldSession = QStringLiteral("orvix_downloader.Session.ini");
 
-void copyWhenMissing(const QString &from, const QString &to)
+void copyWhenMissing(const QString &folder, const QString &from, const QString &to)
 {
-    if (FileExists(SettingsPath(from)) && !FileExists(SettingsPath(to)))
-        CopyFileOver(SettingsPath(from), SettingsPath(to));
+    if (FileExists(folder + from) && !FileExists(folder + to))
+        CopyFileOver(folder + from, folder + to);
 }
 
 void moveFile(const QString &name, const SettingsTransfer &t)
@@ -60,15 +60,15 @@ void moveFile(const QString &name, const SettingsTransfer &t)
 
 } // namespace
 
-void RenameOlderSettingsFirstStep()
+void RenameOlderSettingsFirstStep(const QString &folder)
 {
-    copyWhenMissing(kOldSettings, ApplicationSettingsFileName());
-    copyWhenMissing(kOldSession, SessionSettingsFileName());
+    copyWhenMissing(folder, kOldSettings, ApplicationSettingsFileName());
+    copyWhenMissing(folder, kOldSession, SessionSettingsFileName());
 }
 
-void RenameOlderSettingsSecondStep()
+void RenameOlderSettingsSecondStep(const QString &folder)
 {
-    const QString first = SettingsPath(kOldSettings), second = SettingsPath(kOldSettings2);
+    const QString first = folder + kOldSettings, second = folder + kOldSettings2;
     if (!FileExists(first) || !FileExists(second))
         return;
     try {
@@ -81,11 +81,11 @@ void RenameOlderSettingsSecondStep()
     }
 }
 
-QString PrepareOlderSessionFile()
+QString PrepareOlderSessionFile(const QString &folder)
 {
-    const QString oldFn = SettingsPath(kOldSettings2);
-    if (!FileExists(oldFn) && FileExists(SettingsPath(kOldSettings)))
-        CopyFileOver(SettingsPath(kOldSettings), oldFn);
+    const QString oldFn = folder + kOldSettings2;
+    if (!FileExists(oldFn) && FileExists(folder + kOldSettings))
+        CopyFileOver(folder + kOldSettings, oldFn);
     return oldFn;
 }
 

@@ -9,15 +9,17 @@
 
 namespace orvix {
 
+// Each works in the settings folder it is given (ending with "/").
+
 // Before the main window exists: copies "orvix_downloader.ini" and "orvix_downloader.Session.ini"
 // to "OrvixDownloader.ini" and "OrvixDownloader.Session.ini" where those are missing.
-void RenameOlderSettingsFirstStep();
+void RenameOlderSettingsFirstStep(const QString &folder);
 // Merges "orvix_downloader2.ini" into "orvix_downloader.ini" when the latter lacks the pictures
 // folder (the two files of one older release).
-void RenameOlderSettingsSecondStep();
+void RenameOlderSettingsSecondStep(const QString &folder);
 // At the first show: the old file to hand to SetSessionProject ("orvix_downloader2.ini" in the
 // settings folder), prepared from "orvix_downloader.ini" when that exists.
-QString PrepareOlderSessionFile();
+QString PrepareOlderSessionFile(const QString &folder);
 
 // Files an installed program's folder may hold from a release that kept its settings there.
 // Only names this program writes are taken: the program's folder may be a shared one.

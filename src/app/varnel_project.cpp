@@ -72,12 +72,13 @@ QString SessionSettingsFileName()
     return QString::fromUtf16(kDataBaseName) + QStringLiteral(".Session.ini");
 }
 
-TVarnelProject::TVarnelProject(ISettingsControls &controls) : m_controls(controls)
+TVarnelProject::TVarnelProject(ISettingsControls &controls, const QString &settingsFolder)
+    : m_controls(controls), m_settingsFolder(IncludeTrailingBackslash(settingsFolder))
 {
     // Older releases kept the window bounds in a file of their own.
     const QString positionsFn =
-        SettingsPath(QString::fromUtf16(kDataBaseName).toLower() + QStringLiteral(".positions.ini"));
-    FsessionFn = SettingsPath(SessionSettingsFileName());
+        settingsPath(QString::fromUtf16(kDataBaseName).toLower() + QStringLiteral(".positions.ini"));
+    FsessionFn = settingsPath(SessionSettingsFileName());
     FixFileNameCase(FsessionFn);
     if (FileExists(positionsFn)) {
         try {
@@ -91,6 +92,11 @@ TVarnelProject::TVarnelProject(ISettingsControls &controls) : m_controls(control
             LogMessage(exceptionMessage(e));
         }
     }
+}
+
+QString TVarnelProject::settingsPath(const QString &name) const
+{
+    return QDir::isAbsolutePath(name) ? name : m_settingsFolder + name;
 }
 
 void TVarnelProject::setProjectExtension(const QString &extension)
@@ -113,7 +119,7 @@ void TVarnelProject::OpenProjectFile(QString name)
     if (QFileInfo(name).suffix().isEmpty())
         name += FProjectExtension;
     if (QDir::isRelativePath(name))
-        name = SettingsPath(name);
+        name = settingsPath(name);
     m_projectFn = name;
     m_projectName = QFileInfo(name).completeBaseName();
     m_lastLoadedFileDt = FileTime(name);
@@ -194,7 +200,7 @@ void TVarnelProject::SetSingleProject()
 {
     FautoSaveEnabled = false;
     FsingleProjectMode = true;
-    const QString name = SettingsPath(ApplicationSettingsFileName());
+    const QString name = settingsPath(ApplicationSettingsFileName());
     FixFileNameCase(name);
     OpenProjectFile(name);
     IncrementStarts();

@@ -8,6 +8,8 @@
 #include "form_size.h"
 #include "settings_controls.h"
 
+#include "foundation/paths.h"
+
 #include <QDateTime>
 #include <QRect>
 #include <QString>
@@ -23,7 +25,8 @@ class TVarnelProject
 {
 public:
     // Fixes the session file name and merges the positions file of older releases into it.
-    explicit TVarnelProject(ISettingsControls &controls);
+    // Relative file names are taken in settingsFolder.
+    explicit TVarnelProject(ISettingsControls &controls, const QString &settingsFolder = GetSettingsFolder());
 
     // Design-time properties.
     QString ProjectExtension() const { return FProjectExtension; }
@@ -78,7 +81,10 @@ private:
     void ApplyProjectFile(const QString &fileName);
     void reportEntryError(const QString &message) const;
 
+    QString settingsPath(const QString &name) const;
+
     ISettingsControls &m_controls;
+    QString m_settingsFolder;
     QString FProjectExtension = QStringLiteral(".ini");
     QStringList FPropertiesList;
     bool FautoSaveEnabled = false;

@@ -2,15 +2,19 @@
 
 #include "cli_command.h"
 
-#include "ui/browser/browser_profile.h"
-#include "ui/browser/hidden_page_loader.h"
+#include "browser_module.h"
 
-#include <QApplication>
-#include <QLoggingCategory>
+#include "engine/page_loader.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <unistd.h>
 
 namespace orvix::cli {
@@ -20,6 +24,34 @@ namespace {
 constexpr char kRestartMarker[] = "ORVIX_CLI_BROWSER";
 char **g_argv = nullptr;
 bool g_browser = false;
+
+// The browser module of this process, opened by StartBrowserProcess.
+OrvixMakeBrowserApplication g_makeApplication = nullptr;
+OrvixMakePageLoader g_makeLoader = nullptr;
+
+QString moduleFolder()
+{
+    // The application object does not exist yet, so the executable is found by its link.
+    return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
+}
+
+void *openModule()
+{
+    const QString folder = moduleFolder();
+    const QString candidates[] = {folder + QStringLiteral("/" ORVIX_CLI_BROWSER_MODULE),
+                                  folder + QStringLiteral("/../lib/orvix/" ORVIX_CLI_BROWSER_MODULE)};
+    QByteArray error;
+    for (const QString &path : candidates) {
+        if (!QFileInfo::exists(path))
+            continue;
+        if (void *module = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL))
+            return module;
+        error = ::dlerror();
+    }
+    std::fprintf(stderr, "orvix-cli: the browser engine cannot be loaded: %s\n",
+                 error.isEmpty() ? ORVIX_CLI_BROWSER_MODULE " not found" : error.constData());
+    return nullptr;
+}
 
 } // namespace
 
@@ -31,19 +63,25 @@ bool TakeBrowserRestartMarker(int, char **argv)
     return g_browser;
 }
 
-void PrepareBrowserProcess()
+QCoreApplication *StartBrowserProcess(int &argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The engine's start-up report is for its developers, not for a terminal (QT_LOGGING_RULES
-    // still brings it back).
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
-    PrepareBrowserEngine();
+    void *module = openModule();
+    if (!module)
+        return nullptr;
+    auto prepare = reinterpret_cast<OrvixPrepareBrowserProcess>(::dlsym(module, "orvixPrepareBrowserProcess"));
+    g_makeApplication = reinterpret_cast<OrvixMakeBrowserApplication>(::dlsym(module, "orvixMakeBrowserApplication"));
+    g_makeLoader = reinterpret_cast<OrvixMakePageLoader>(::dlsym(module, "orvixMakePageLoader"));
+    if (!prepare || !g_makeApplication || !g_makeLoader) {
+        std::fprintf(stderr, "orvix-cli: the browser engine module is incomplete\n");
+        return nullptr;
+    }
+    prepare();
+    return g_makeApplication(argc, argv);
 }
 
 bool BrowserAvailable()
 {
-    return g_browser && qobject_cast<QApplication *>(QCoreApplication::instance());
+    return g_browser && g_makeLoader && QCoreApplication::instance();
 }
 
 void RestartWithBrowser(TCliIo &io)
@@ -58,13 +96,13 @@ void RestartWithBrowser(TCliIo &io)
 }
 
 namespace {
-THiddenPageLoader *g_loader = nullptr;
+IPageLoader *g_loader = nullptr;
 }
 
 IPageLoader *CliPageLoader()
 {
     if (!g_loader && BrowserAvailable())
-        g_loader = new THiddenPageLoader(nullptr, QCoreApplication::instance());
+        g_loader = g_makeLoader(QCoreApplication::instance());
     return g_loader;
 }
 

@@ -13,6 +13,7 @@
 #include "foundation/text_codec.h"
 #include "pages/parse_reports.h"
 #include "pages/picture_page.h"
+#include "pages/pasted_address.h"
 #include "pages/site.h"
 #include "queue/incomplete_session.h"
 #include "queue/queue_line.h"
@@ -173,7 +174,7 @@ int runPaste(const QStringList &given, TCliIo &io)
     qint64 count = 0;
     for (const QString &raw : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
         const QString url = TextTrim(raw);
-        if (url.isEmpty() || !TextContains(url, u"http://") || !TextContains(url, SiteName()))
+        if (!IsPastedSiteAddress(url))
             continue;
         if (url.contains(u'|')) {
             // It would break its queue line: never queued, and the run is not complete.

@@ -243,7 +243,7 @@ int TDownloadRun::runQueues()
     QTimer tick;
     tick.setInterval(100);
     bool stopped = false;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+    const auto check = [&] {
         printProgress(false);
         if (g_stopRequests > 0) {
             stopped = true;
@@ -252,7 +252,10 @@ int TDownloadRun::runQueues()
             // The page queue first: a page line leaves only after the lines it made were queued.
             loop.quit();
         }
-    });
+    };
+    QObject::connect(&tick, &QTimer::timeout, &loop, check);
+    // At once too: a run with nothing queued ends without waiting for the first tick.
+    QTimer::singleShot(0, &loop, check);
     tick.start();
     loop.exec();
     tick.stop();
@@ -278,10 +281,9 @@ void TDownloadRun::printProgress(bool final)
     }
     if (m_terminal && !final) {
         // A download's progress while there is one, else what the workers are busy with.
-        const QString downloading = m_host->downloadingText();
-        const QString activity = downloading.contains(QStringLiteral("KB of"))
-                                     ? downloading
-                                     : QStringLiteral("working on ") + m_host->workingOn();
+        const DownloadProgress downloading = m_host->downloading();
+        const QString activity = downloading.downloading() ? downloading.text()
+                                                           : QStringLiteral("working on ") + m_host->workingOn();
         const QString live = QStringLiteral("[%1 saved, %2 pictures and %3 pages queued] %4")
                                  .arg(m_host->savedCount())
                                  .arg(queues().MediaQueue.Count())
@@ -303,11 +305,11 @@ void TDownloadRun::clearLiveLine()
 int TDownloadRun::summary(bool stopped)
 {
     clearLiveLine();
-    const QStringList failed = m_context->queueRows().captionsWithStatus(QStringLiteral("failed"));
+    const QStringList failed = m_context->queueRows().captionsWithStatus(RowStatus::Failed);
     const int left = queues().PageQueue.Count() + queues().MediaQueue.Count();
     m_io.err << FormatCount(m_host->savedCount()) << " pictures saved in " << m_context->outputFolder() << '\n';
     for (const QString &caption : failed)
-        m_io.err << "failed: " << QString(caption).remove(QStringLiteral("Q2: ")) << '\n';
+        m_io.err << "failed: " << RowCaptionUrl(caption) << '\n';
     if (m_host->privateSkipped() > 0)
         m_io.err << m_host->privateSkipped()
                  << " private pictures skipped: approve them in the browser, then queue them again\n";

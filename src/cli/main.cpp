@@ -3,9 +3,10 @@
 #include "cli_browser.h"
 #include "cli_command.h"
 
+#include "foundation/errors.h"
 #include "pages/site.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <cstdio>
 #include <memory>
 
@@ -32,8 +33,9 @@ int main(int argc, char **argv)
     // starts the program again with it.
     std::unique_ptr<QCoreApplication> app;
     if (TakeBrowserRestartMarker(argc, argv)) {
-        PrepareBrowserProcess();
-        app = std::make_unique<QApplication>(argc, argv);
+        app.reset(StartBrowserProcess(argc, argv));
+        if (!app)
+            return ExitFailed;
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
@@ -42,14 +44,19 @@ int main(int argc, char **argv)
     TCliIo io{out, err};
 
     QStringList args = app->arguments().mid(1);
-    SetSiteHostFromEnvironment();
     QString site;
-    if (TakeOption(args, QStringLiteral("site"), site)) {
-        if (site.trimmed().isEmpty()) {
-            err << "orvix-cli: --site needs a host, as in --site=127.0.0.1:8080\n";
-            return ExitUsage;
+    try {
+        SetSiteHostFromEnvironment();
+        if (TakeOption(args, QStringLiteral("site"), site)) {
+            if (site.trimmed().isEmpty()) {
+                err << "orvix-cli: --site needs a host, as in --site=127.0.0.1:8080\n";
+                return ExitUsage;
+            }
+            SetSiteHost(site);
         }
-        SetSiteHost(site);
+    } catch (const EOrvix &e) {
+        err << "orvix-cli: " << e.message() << '\n';
+        return ExitUsage;
     }
 
     if (args.isEmpty() || args[0] == QStringLiteral("--help") || args[0] == QStringLiteral("-h")) {

@@ -4,7 +4,7 @@
 #include "foundation/errors.h"
 #include "foundation/log.h"
 #include "foundation/message_quote.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 
 #include <QMutex>
 
@@ -21,11 +21,11 @@ QMutex g_timingLock;
 FetchPageTiming g_timing;
 
 // Sleeps in short steps so that closing the program is not held up by a retry pause.
-void pause(int ms)
+void pause(const RunControl &run, int ms)
 {
     using namespace std::chrono;
     const auto end = steady_clock::now() + milliseconds(ms);
-    while (!AppClosing && steady_clock::now() < end)
+    while (!run.AppClosing && steady_clock::now() < end)
         std::this_thread::sleep_for(std::min<steady_clock::duration>(milliseconds(100), end - steady_clock::now()));
 }
 
@@ -43,7 +43,7 @@ void SetFetchPageTiming(const FetchPageTiming &timing)
     g_timing = timing;
 }
 
-QString FetchPageText(const QString &url, QString &error, const QString &messagePrefix)
+QString FetchPageText(const RunControl &run, const QString &url, QString &error, const QString &messagePrefix)
 {
     const FetchPageTiming timing = GetFetchPageTiming();
     TIEHttp http;
@@ -51,11 +51,11 @@ QString FetchPageText(const QString &url, QString &error, const QString &message
     http.setTimeout(timing.timeoutSeconds);
     http.ConnectTimeoutSeconds = timing.connectTimeoutSeconds;
     http.LowSpeedSeconds = timing.lowSpeedSeconds;
-    http.StopWhen = &AppClosing;
+    http.StopWhen = &run.AppClosing;
     // An error page is no sizes page.
     http.FailOnHttpError = true;
     http.setURL(url);
-    for (int attempt = 1; attempt <= kAttempts && !AppClosing; ++attempt) {
+    for (int attempt = 1; attempt <= kAttempts && !run.AppClosing; ++attempt) {
         try {
             http.Execute();
             break;
@@ -63,7 +63,7 @@ QString FetchPageText(const QString &url, QString &error, const QString &message
             http.ResultSl().clear();
             error = QuoteForMessage(exceptionMessage(e));
             LogMessage(messagePrefix + error);
-            pause(timing.pauseMs);
+            pause(run, timing.pauseMs);
         }
     }
 
@@ -71,12 +71,12 @@ QString FetchPageText(const QString &url, QString &error, const QString &message
     if (!text.isEmpty())
         return text;
     try {
-        LogToFile(QStringLiteral("orvix.log"), QStringLiteral("URL failed (L/O): ") + url + QStringLiteral(", error=") + error);
+        LogToFile(run.SettingsFile(QStringLiteral("orvix.log")), QStringLiteral("URL failed (L/O): ") + url + QStringLiteral(", error=") + error);
     } catch (const std::exception &e) {
         LogMessage(exceptionMessage(e));
     }
     LogMessage(messagePrefix + error);
-    pause(timing.pauseMs);
+    pause(run, timing.pauseMs);
     return {};
 }
 

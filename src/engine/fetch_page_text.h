@@ -2,7 +2,10 @@
 
 #include <QString>
 
+
 namespace orvix {
+
+class RunControl;
 
 // Pauses and limits of FetchPageText. The defaults are the product's; tests shorten them.
 struct FetchPageTiming
@@ -20,7 +23,7 @@ void SetFetchPageTiming(const FetchPageTiming &timing);
 // error status among them) writes messagePrefix + its error to the message log and pauses. When no text comes back, "URL failed (L/O): " + url +
 // ", error=" + error goes to "orvix.log" and the message log, and the result is empty; error
 // holds the last failure's text (empty when no attempt raised). Pauses end early when the
-// program closes. Raises nothing.
-QString FetchPageText(const QString &url, QString &error, const QString &messagePrefix);
+// run closes. Raises nothing.
+QString FetchPageText(const RunControl &run, const QString &url, QString &error, const QString &messagePrefix);
 
 } // namespace orvix

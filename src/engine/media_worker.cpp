@@ -13,7 +13,7 @@
 #include "foundation/message_quote.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 #include "queue/queue_line.h"
 #include "queue/queue_state.h"
 
@@ -52,7 +52,7 @@ qint64 FreeDiskSpace(const QString &folder)
 
 TThreadDownloadMediaItems::TThreadDownloadMediaItems(QueueState &queues, IWorkerHost &host,
                                                      MediaWorkerOptions options)
-    : TWorkerThread(options.timing), m_queues(queues), m_host(host), m_options(std::move(options))
+    : TWorkerThread(queues.run(), options.timing), m_queues(queues), m_host(host), m_options(std::move(options))
 {
     if (!m_options.freeSpace)
         m_options.freeSpace = FreeDiskSpace;
@@ -68,27 +68,27 @@ void TThreadDownloadMediaItems::Execute()
     TIEHttp http;
     http.UnzipMethod = u'G';
     http.setBlockingMode(true);
-    ApplyWorkerLimits(http, m_timing);
+    ApplyWorkerLimits(http, m_timing, m_run);
     http.MaxResponseBytes = kMaxPictureBytes;
     http.OnPacketRead = [this](TIEHttp &sender) { progress(sender); };
     // A stalled server raises no packet events; cancel must still reach the download.
     http.setTimerIntervalSeconds(1);
-    http.OnTimer = [](TIEHttp &sender) {
-        if (CancelMediaQueue || CancelPageQueue)
+    http.OnTimer = [this](TIEHttp &sender) {
+        if (m_run.Canceling())
             sender.StopRequest();
     };
     ie1 = &http;
 
-    while (!AppClosing) {
+    while (!m_run.AppClosing) {
         try {
-            ServeCancelAndPause(m_queues.MediaQueue, CancelMediaQueue, m_host);
-            if (AppClosing)
+            ServeCancelAndPause(m_queues.MediaQueue, m_run.CancelMediaQueue, m_host);
+            if (m_run.AppClosing)
                 break;
 
             if (m_queues.MediaQueue.Count() == 0) {
                 // The page worker may still be producing lines.
                 if (m_queues.PageQueue.Count() > 0) {
-                    m_host.ShowDownloading(statusLine());
+                    m_host.ShowDownloading(status());
                     m_host.ShowDownloadStatus();
                 }
                 if (!Pause(m_timing.pollMs))
@@ -114,7 +114,7 @@ void TThreadDownloadMediaItems::Execute()
 
             if (m_queues.PageQueue.Count() == 0 && m_queues.MediaQueue.Count() == 0)
                 m_host.QueueFinished();
-            m_host.ShowDownloading(statusLine());
+            m_host.ShowDownloading(status());
             m_host.ShowDownloadStatus();
         } catch (const std::exception &e) {
             // Nothing may end the worker: the line at the front is tried again after a pause.
@@ -131,7 +131,7 @@ void TThreadDownloadMediaItems::serveLine(const QString &line)
     if (!parsed) {
         // Never followed, and never taken for done: its item file stays for the user to see.
         LogMessage(QStringLiteral("malformed line (not processed): ") + line.left(kMaxQuotedLine));
-        m_host.SetListViewQueueStatus(FirstLineField(line), QString::fromUtf16(kRowFailed));
+        m_host.SetListViewQueueStatus(FirstLineField(line), RowStatus::Failed);
         RemoveFirstIfStill(m_queues.MediaQueue, line);
         return;
     }
@@ -177,7 +177,7 @@ void TThreadDownloadMediaItems::countFailure(const QString &line, const MediaLin
 TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadPicture(const MediaLine &media)
 {
     _imageUrl = media.downloadUrl;
-    m_host.SetListViewQueueStatus(media.downloadUrl, QString::fromUtf16(kRowWorking));
+    m_host.SetListViewQueueStatus(media.downloadUrl, RowStatus::Working);
     Result result = Result::Failed;
     try {
         const QString folder = PictureFolder(media.targetFolder.isEmpty() ? m_host.DefaultTargetFolder()
@@ -200,11 +200,11 @@ TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadPicture(con
     }
     // A saved picture's row was set to "done" by PublishImage.
     if (result == Result::AlreadySaved)
-        m_host.SetListViewQueueStatus(media.downloadUrl, QString::fromUtf16(kRowDone));
+        m_host.SetListViewQueueStatus(media.downloadUrl, RowStatus::Done);
     else if (result == Result::Canceled)
-        m_host.SetListViewQueueStatus(media.downloadUrl, QString::fromUtf16(kRowCanceled));
+        m_host.SetListViewQueueStatus(media.downloadUrl, RowStatus::Canceled);
     else if (result == Result::Failed)
-        m_host.SetListViewQueueStatus(media.downloadUrl, QString::fromUtf16(kRowFailed));
+        m_host.SetListViewQueueStatus(media.downloadUrl, RowStatus::Failed);
     return result;
 }
 
@@ -267,7 +267,7 @@ TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadTo(const Me
 {
     const bool fetched = fetch(media.downloadUrl, temp);
     if (fetched && ie1->Canceled())
-        return AppClosing ? Result::Interrupted : Result::Canceled;
+        return m_run.AppClosing ? Result::Interrupted : Result::Canceled;
     if (!fetched || ie1->BytesReadTotal() == 0)
         return Result::Failed;
     temp.close();
@@ -308,7 +308,7 @@ bool TThreadDownloadMediaItems::fetch(const QString &url, TemporaryPicture &temp
     ie1->BodySink = [&temp](const char *data, qint64 size) { return temp.append(data, size); };
     const auto noSink = qScopeGuard([this] { ie1->BodySink = nullptr; });
     bool fetched = false;
-    for (int attempt = 1; attempt <= kFetchAttempts && !fetched && !AppClosing; ++attempt) {
+    for (int attempt = 1; attempt <= kFetchAttempts && !fetched && !m_run.AppClosing; ++attempt) {
         try {
             temp.restart();
             ie1->ExecuteUrl(url);
@@ -323,31 +323,28 @@ bool TThreadDownloadMediaItems::fetch(const QString &url, TemporaryPicture &temp
                        + QStringLiteral(", error: ") + message);
         }
     }
-    _currentImagePerc = 100;
-    _currentImageStatus.clear();
+    m_bytesRead = -1;
     return fetched;
 }
 
 void TThreadDownloadMediaItems::progress(TIEHttp &http)
 {
-    _currentImagePerc = float(http.GetProgressPercentage());
-    _currentImageStatus = FormatKB(http.BytesReadTotal()) + QStringLiteral(" of ") + FormatKB(http.ContentSize())
-                          + QStringLiteral(" (") + QString::number(int(_currentImagePerc)) + QStringLiteral("%)");
-    m_host.ShowDownloading(statusLine());
-    if (CancelMediaQueue || CancelPageQueue)
+    m_bytesRead = http.BytesReadTotal();
+    m_bytesTotal = http.ContentSize();
+    m_host.ShowDownloading(status());
+    if (m_run.Canceling())
         http.StopRequest();
 }
 
-QString TThreadDownloadMediaItems::statusLine() const
+DownloadProgress TThreadDownloadMediaItems::status() const
 {
-    QString text = _currentImageStatus;
-    const int pictures = m_queues.MediaQueue.Count();
-    if (pictures > 1)
-        text += QStringLiteral(" (") + QString::number(pictures) + QStringLiteral(" images left)");
-    const int pages = m_queues.PageQueue.Count();
-    if (pages > 1)
-        text += QStringLiteral(" (+") + QString::number(pages) + QStringLiteral(" pending pages)");
-    return (QueuePaused ? QStringLiteral("-PAUSED-: ") : QStringLiteral("Downloading: ")) + text;
+    DownloadProgress p;
+    p.bytesRead = m_bytesRead;
+    p.total = m_bytesTotal;
+    p.picturesLeft = m_queues.MediaQueue.Count();
+    p.pagesPending = m_queues.PageQueue.Count();
+    p.paused = m_run.QueuePaused;
+    return p;
 }
 
 } // namespace orvix

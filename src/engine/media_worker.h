@@ -17,6 +17,7 @@
 namespace orvix {
 
 class IWorkerHost;
+struct DownloadProgress;
 class QueueState;
 class TIEHttp;
 class TemporaryPicture;
@@ -64,7 +65,7 @@ private:
     Result downloadTo(const MediaLine &media, TemporaryPicture &temp);
     bool fetch(const QString &url, TemporaryPicture &temp);
     void progress(TIEHttp &http);
-    QString statusLine() const;
+    DownloadProgress status() const;
     void countFailure(const QString &line, const MediaLine &media);
 
     QueueState &m_queues;
@@ -73,8 +74,9 @@ private:
     TIEHttp *ie1 = nullptr; // lives on the worker's stack while Execute runs
 
     QString _imageUrl;
-    float _currentImagePerc = 0;
-    QString _currentImageStatus;
+    // The download under way, for the status line; -1 between downloads.
+    qint64 m_bytesRead = -1;
+    qint64 m_bytesTotal = 0;
 
     QString m_failingLine; // the line the failure count belongs to
     int m_failedPasses = 0;

@@ -6,7 +6,7 @@ namespace orvix {
 
 // The hidden browser the page worker loads listing pages in: their thumbnails are built by
 // script, so plain HTTP does not see them. The desktop program implements it on the embedded
-// browser's engine (ui/browser/hidden_page_loader.h); tests and headless hosts may supply
+// browser's engine (browser/hidden_page_loader.h); tests and headless hosts may supply
 // their own.
 //
 // Both calls belong to the thread that owns the loader (the main thread). A worker reaches

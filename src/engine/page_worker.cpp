@@ -10,7 +10,7 @@
 #include "foundation/message_quote.h"
 #include "foundation/text.h"
 #include "pages/parse_reports.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 #include "queue/queue_line.h"
 #include "queue/queue_state.h"
 
@@ -31,7 +31,7 @@ QString failedUrlText(const QString &url)
 } // namespace
 
 TThreadDownloadPageItems::TThreadDownloadPageItems(QueueState &queues, IWorkerHost &host, WorkerTiming timing)
-    : TWorkerThread(timing), m_queues(queues), m_host(host)
+    : TWorkerThread(queues.run(), timing), m_queues(queues), m_host(host)
 {
 }
 
@@ -44,19 +44,19 @@ void TThreadDownloadPageItems::Execute()
 {
     TIEHttp http;
     http.UnzipMethod = u'G';
-    ApplyWorkerLimits(http, m_timing);
+    ApplyWorkerLimits(http, m_timing, m_run);
     http.FailOnHttpError = true; // an error page is no picture page
     m_http = &http;
     TLogParseReports reports;
     m_context.Reports = &reports;
 
-    while (!AppClosing) {
+    while (!m_run.AppClosing) {
         Pause(m_timing.pollMs);
         try {
-            ServeCancelAndPause(m_queues.PageQueue, CancelPageQueue, m_host);
-            if (AppClosing)
+            ServeCancelAndPause(m_queues.PageQueue, m_run.CancelPageQueue, m_host);
+            if (m_run.AppClosing)
                 break;
-            if (CancelPageQueue || m_queues.PageQueue.Count() == 0)
+            if (m_run.CancelPageQueue || m_queues.PageQueue.Count() == 0)
                 continue;
         } catch (const std::exception &e) {
             LogMessage(QStringLiteral("page queue: ") + exceptionMessage(e));
@@ -91,18 +91,18 @@ void TThreadDownloadPageItems::processLine(const QString &line)
         // Never followed, and never taken for done: its item file stays for the user to see.
         RemoveFirstIfStill(m_queues.PageQueue, line);
         LogMessage(QStringLiteral("malformed line (not processed): ") + line.left(kMaxQuotedLine));
-        setStatus(FirstLineField(line), kRowFailed);
+        setStatus(FirstLineField(line), RowStatus::Failed);
         return;
     }
     const PageLine &page = *parsed;
-    setStatus(page.url, kRowWorking);
+    setStatus(page.url, RowStatus::Working);
 
     QString text;
     QString lastError;
     if (fetchPage(page, text, lastError) == Fetch::Abandoned)
         return; // closing: the line stays queued, its item file with it
-    if (CancelPageQueue) {
-        setStatus(page.url, kRowCanceled);
+    if (m_run.CancelPageQueue) {
+        setStatus(page.url, RowStatus::Canceled);
         return;
     }
     if (text.isEmpty()) {
@@ -133,7 +133,7 @@ TThreadDownloadPageItems::Fetch TThreadDownloadPageItems::fetchPage(const PageLi
         }
         try {
             m_http->ExecuteUrl(page.url);
-            if (AppClosing)
+            if (m_run.AppClosing)
                 return Fetch::Abandoned;
             text = m_http->ResultText();
             return Fetch::Done;
@@ -141,7 +141,7 @@ TThreadDownloadPageItems::Fetch TThreadDownloadPageItems::fetchPage(const PageLi
             text.clear();
             lastError = QuoteForMessage(exceptionMessage(e));
             LogMessage(lastError);
-            if (AppClosing)
+            if (m_run.AppClosing)
                 return Fetch::Abandoned;
         }
     }
@@ -156,12 +156,12 @@ TThreadDownloadPageItems::Fetch TThreadDownloadPageItems::hiddenBrowserFetch(con
     // The listing builds its thumbnails by script: it is given this long before it is read.
     const auto end = steady_clock::now() + milliseconds(m_timing.browserWaitMs);
     for (auto now = steady_clock::now(); now < end; now = steady_clock::now()) {
-        if (AppClosing)
+        if (m_run.AppClosing)
             return Fetch::Abandoned;
         std::this_thread::sleep_for(std::min(duration_cast<milliseconds>(end - now),
                                              milliseconds(qMax(m_timing.browserCheckMs, 1))));
     }
-    if (AppClosing)
+    if (m_run.AppClosing)
         return Fetch::Abandoned;
     synchNavigate3result = m_host.ReadHiddenBrowser();
     text = synchNavigate3result;
@@ -172,14 +172,14 @@ bool TThreadDownloadPageItems::handlePrivatePicture(const QString &line, const Q
 {
     if (!TextContains(text, u"class=\"confirmation_button\"")) {
         // The user approved the picture in the browser: the page shows it now.
-        if (PrivatePanelShown)
+        if (m_run.PrivatePanelShown)
             m_host.HidePrivatePanel();
         return false;
     }
-    if (!PrivatePanelShown) {
-        SkipPrivatePicture = false;
+    if (!m_run.PrivatePanelShown) {
+        m_run.SkipPrivatePicture = false;
         m_host.SetPrivatePanel(url);
-    } else if (SkipPrivatePicture) {
+    } else if (m_run.SkipPrivatePicture) {
         // The row keeps its status; the line will not come back on resume.
         if (RemoveFirstIfStill(m_queues.PageQueue, line))
             m_queues.DeleteQueueItemFile(QueueKind::Page, line);
@@ -206,9 +206,9 @@ void TThreadDownloadPageItems::picturePage(const QString &line, const PageLine &
         const QueueTempEntry inProgress(m_queues, picture.PageUrl);
         queued = queuePicture(picture, page);
     }
-    if (AppClosing)
+    if (m_run.AppClosing)
         return; // the line stays for the next run
-    if (!queued && !CancelPageQueue && !CancelMediaQueue) {
+    if (!queued && !m_run.CancelPageQueue && !m_run.CancelMediaQueue) {
         // Nothing was queued for a picture that should have been: the line is tried again on resume.
         failLine(line, page.url, QStringLiteral("Could not find the picture file for url: ") + QuoteForMessage(page.url),
                  failedUrlText(page.url));
@@ -225,7 +225,7 @@ bool TThreadDownloadPageItems::queuePicture(const TImageData &picture, const Pag
         return true;
     if (alreadyQueuedOrSaved(picture, page))
         return true;
-    const QString downloadUrl = ResolvePictureFileUrl(picture.ImageId, picture.ImageSecretID,
+    const QString downloadUrl = ResolvePictureFileUrl(m_run, picture.ImageId, picture.ImageSecretID,
                                                       SizeLetter(page.sizeIndex()).at(0), picture.PageUrl);
     if (downloadUrl.isEmpty())
         return false;
@@ -283,12 +283,12 @@ void TThreadDownloadPageItems::dropListing(const QString &url)
     for (const QString &pageUrl : removed)
         m_queues.DeleteQueueItemFile(QueueKind::Page, pageUrl);
     for (const QString &pageUrl : removed)
-        setStatus(pageUrl, kRowDone);
+        setStatus(pageUrl, RowStatus::Done);
 }
 
 void TThreadDownloadPageItems::finishLine(const QString &line, const QString &url)
 {
-    setStatus(url, CancelPageQueue ? kRowCanceled : kRowDone);
+    setStatus(url, m_run.CancelPageQueue ? RowStatus::Canceled : RowStatus::Done);
     // Taken away meanwhile (remove or cancel), its item file went with it.
     if (RemoveFirstIfStill(m_queues.PageQueue, line))
         m_queues.DeleteQueueItemFile(QueueKind::Page, line);
@@ -300,17 +300,17 @@ void TThreadDownloadPageItems::failLine(const QString &line, const QString &url,
     LogMessage(message);
     Pause(m_timing.failurePauseMs);
     try {
-        LogToFile(QStringLiteral("orvix.log"), logLine);
+        LogToFile(m_run.SettingsFile(QStringLiteral("orvix.log")), logLine);
     } catch (const std::exception &e) {
         LogMessage(exceptionMessage(e));
     }
     RemoveFirstIfStill(m_queues.PageQueue, line);
-    setStatus(url, kRowFailed);
+    setStatus(url, RowStatus::Failed);
 }
 
-void TThreadDownloadPageItems::setStatus(const QString &url, const char16_t *status)
+void TThreadDownloadPageItems::setStatus(const QString &url, RowStatus status)
 {
-    m_host.SetListViewQueueStatus(PageRowCaption(url), QString::fromUtf16(status));
+    m_host.SetListViewQueueStatus(PageRowCaption(url), status);
 }
 
 } // namespace orvix

@@ -10,6 +10,7 @@
 
 #include "engine/worker_thread.h"
 #include "pages/page_parser.h"
+#include "queue/queue_row.h"
 
 #include <QString>
 
@@ -54,7 +55,7 @@ private:
     // A failure: message log, pause, "orvix.log", the line leaves the queue (its item file stays)
     // and its row says "failed".
     void failLine(const QString &line, const QString &url, const QString &message, const QString &logLine);
-    void setStatus(const QString &url, const char16_t *status);
+    void setStatus(const QString &url, RowStatus status);
 
     QueueState &m_queues;
     IWorkerHost &m_host;

@@ -5,7 +5,7 @@
 #include "foundation/message_quote.h"
 #include "foundation/text.h"
 #include "pages/site.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 
 #include <climits>
 
@@ -67,7 +67,7 @@ int ChooseListedSize(const QStringList &sizeTexts, QChar sizeLetter)
     return chosen >= 0 ? chosen : smallest;
 }
 
-QString ResolvePictureFileUrl(const QString &imageId, const QString &imageSecretId, QChar sizeLetter,
+QString ResolvePictureFileUrl(const RunControl &run, const QString &imageId, const QString &imageSecretId, QChar sizeLetter,
                               const QString &pageUrl)
 {
     const QString prefix = QStringLiteral("URL failed (L/O): ") + imageId + u'_' + imageSecretId
@@ -75,7 +75,7 @@ QString ResolvePictureFileUrl(const QString &imageId, const QString &imageSecret
     const QString sizesUrl = TextRemoveSuffix(TextBefore(pageUrl, u"/in/"), u"/") + QStringLiteral("/sizes/");
 
     QString error;
-    QString page = FetchPageText(sizesUrl, error, prefix);
+    QString page = FetchPageText(run, sizesUrl, error, prefix);
     if (!TextContains(page, u"allsizes-photo")) {
         LogMessage(prefix + QStringLiteral(" allsizes-photo not found"));
         return {};
@@ -89,13 +89,13 @@ QString ResolvePictureFileUrl(const QString &imageId, const QString &imageSecret
     const QString &chosen = sizes.at(ChooseListedSize(sizes, sizeLetter));
     if (TextContains(chosen, u"<a href")) {
         const QString link = NormalizePhotoUrl(TextBefore(TextAfter(chosen, u"href=\""), u"\""));
-        page = FetchPageText(link, error, prefix);
+        page = FetchPageText(run, link, error, prefix);
         if (!TextContains(page, u"allsizes-photo")) {
             LogMessage(prefix + QStringLiteral(" allsizes-photo not found (L2)"));
             return {};
         }
     }
-    if (CancelMediaQueue || CancelPageQueue)
+    if (run.Canceling())
         return {};
 
     const QString lowered = TextLower(page);

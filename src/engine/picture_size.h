@@ -6,6 +6,8 @@
 
 namespace orvix {
 
+class RunControl;
+
 // Longest side, in pixels, of the largest size each choice takes ("Large", "Current").
 inline constexpr int kLargeSizeMaxSide = 1024;
 inline constexpr int kCurrentSizeMaxSide = 500;
@@ -22,7 +24,7 @@ int ChooseListedSize(const QStringList &sizeTexts, QChar sizeLetter);
 // (see ChooseListedSize). Every failure is one line in the message log and an empty result;
 // nothing is raised. Empty as well when a queue is being canceled. May take many seconds: each
 // page fetch retries with pauses.
-QString ResolvePictureFileUrl(const QString &imageId, const QString &imageSecretId, QChar sizeLetter,
+QString ResolvePictureFileUrl(const RunControl &run, const QString &imageId, const QString &imageSecretId, QChar sizeLetter,
                               const QString &pageUrl);
 
 } // namespace orvix

@@ -8,41 +8,42 @@
 // Every call is made from a worker's thread and returns once the host has done it. A worker
 // never holds a queue lock while it calls the host.
 
+#include "queue/queue_row.h"
 #include "queue/queue_view.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
 
 namespace orvix {
 
-// Row statuses the workers set.
-inline constexpr char16_t kRowWorking[] = u"<working>";
-inline constexpr char16_t kRowDone[] = u"done";
-inline constexpr char16_t kRowFailed[] = u"failed";
-inline constexpr char16_t kRowCanceled[] = u"canceled";
+// The media worker's state for the status line, reported as numbers; each host words it.
+struct DownloadProgress
+{
+    qint64 bytesRead = -1; // of the picture being downloaded; -1 while none is
+    qint64 total = 0;      // its announced size, 0 when unknown
+    int picturesLeft = 0;  // media lines queued, the one being downloaded included
+    int pagesPending = 0;  // page lines queued
+    bool paused = false;
 
-// The caption of a page line's row: "Q2: " + its URL. A media line's row is its download URL.
-QString PageRowCaption(const QString &url);
-
-// Shared with the private-picture panel: the panel is on screen, and the user asked to skip the
-// picture it shows. The page worker clears the second before it asks for the panel.
-extern std::atomic<bool> PrivatePanelShown;
-extern std::atomic<bool> SkipPrivatePicture;
+    bool downloading() const { return bytesRead >= 0; }
+    // "Downloading: " (or "-PAUSED-: ") + "R KB of T KB (P%)" while a picture downloads, then
+    // " (N images left)" and " (+N pending pages)" when more than one is queued.
+    QString text() const;
+};
 
 class IWorkerHost : public IQueueView
 {
 public:
-    // Status of the first row whose caption is caption (see kRow...).
-    virtual void SetListViewQueueStatus(const QString &caption, const QString &status) = 0;
+    // Status of the first row whose caption is caption.
+    virtual void SetListViewQueueStatus(const QString &caption, RowStatus status) = 0;
 
     // Page worker.
     // The picture pages of a thumbnails page (entry lines) go right behind the line at the
     // front of the page queue, each with lineSuffix. False when it could not run because the
     // program is closing (the line then stays queued).
     virtual bool AddToQ2(const QStringList &entries, const QString &lineSuffix) = 0;
-    // Shows the private-picture panel for url and sets PrivatePanelShown.
+    // Shows the private-picture panel for url and sets the run's PrivatePanelShown.
     virtual void SetPrivatePanel(const QString &url) = 0;
     // Hides it and clears PrivatePanelShown.
     virtual void HidePrivatePanel() = 0;
@@ -57,8 +58,8 @@ public:
     // Media worker.
     // A picture was saved as fileName: record and show it, refresh the web panel, row "done".
     virtual void PublishImage(const QString &fileName, const QString &url) = 0;
-    // The status line ("Downloading: ..." or "-PAUSED-: ...").
-    virtual void ShowDownloading(const QString &caption) = 0;
+    // The status line (see DownloadProgress::text).
+    virtual void ShowDownloading(const DownloadProgress &progress) = 0;
     // The pictures folder's volume is nearly full (reported once until another message).
     virtual void NotEnoughDiskSpace() = 0;
     // Both queues ran empty after a picture.

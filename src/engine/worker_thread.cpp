@@ -3,30 +3,38 @@
 #include "engine/ie_http.h"
 #include "engine/worker_host.h"
 #include "foundation/errors.h"
+#include "foundation/formats.h"
 #include "foundation/log.h"
 #include "foundation/thread_string_list.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 
 #include <algorithm>
 #include <chrono>
 
 namespace orvix {
 
-std::atomic<bool> PrivatePanelShown{false};
-std::atomic<bool> SkipPrivatePicture{false};
-
-QString PageRowCaption(const QString &url)
+QString DownloadProgress::text() const
 {
-    return QStringLiteral("Q2: ") + url;
+    QString text;
+    if (downloading()) {
+        const int percent = total == 0 ? 0 : int(double(bytesRead) * 100.0 / double(total));
+        text = FormatKB(bytesRead) + QStringLiteral(" of ") + FormatKB(total) + QStringLiteral(" (")
+               + QString::number(percent) + QStringLiteral("%)");
+    }
+    if (picturesLeft > 1)
+        text += QStringLiteral(" (") + QString::number(picturesLeft) + QStringLiteral(" images left)");
+    if (pagesPending > 1)
+        text += QStringLiteral(" (+") + QString::number(pagesPending) + QStringLiteral(" pending pages)");
+    return (paused ? QStringLiteral("-PAUSED-: ") : QStringLiteral("Downloading: ")) + text;
 }
 
-void ApplyWorkerLimits(TIEHttp &http, const WorkerTiming &timing)
+void ApplyWorkerLimits(TIEHttp &http, const WorkerTiming &timing, const RunControl &run)
 {
     http.setTimeout(timing.httpTimeoutSeconds);
     http.ConnectTimeoutSeconds = timing.connectTimeoutSeconds;
     http.LowSpeedSeconds = timing.lowSpeedSeconds;
     // Closing must not wait for a slow download to end.
-    http.StopWhen = &AppClosing;
+    http.StopWhen = &run.AppClosing;
 }
 
 TWorkerThread::~TWorkerThread()
@@ -63,18 +71,18 @@ void TWorkerThread::ServeCancelAndPause(TThreadStringList &queue, std::atomic<bo
         host.ShowDownloadStatus();
         cancel = false;
     }
-    while (QueuePaused && !AppClosing && !cancel)
+    while (m_run.QueuePaused && !m_run.AppClosing && !cancel)
         Pause(m_timing.pollMs);
 }
 
-bool TWorkerThread::Pause(int ms)
+bool TWorkerThread::Pause(int ms) const
 {
     using namespace std::chrono;
     // Slices short enough that closing never waits for a whole pause.
     constexpr int kSliceMs = 50;
     const auto end = steady_clock::now() + milliseconds(std::max(ms, 1));
     for (;;) {
-        if (AppClosing)
+        if (m_run.AppClosing)
             return false;
         const auto now = steady_clock::now();
         if (now >= end)

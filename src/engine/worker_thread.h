@@ -1,7 +1,7 @@
 #pragma once
 
-// The common frame of the two download workers: a thread running Execute() until AppClosing is
-// set, its pauses (which end early when the program closes), and the product's timing.
+// The common frame of the two download workers: a thread running Execute() until the run's
+// AppClosing is set, its pauses (which end early when the program closes), and the product's timing.
 
 #include <QString>
 
@@ -11,6 +11,7 @@
 namespace orvix {
 
 class IWorkerHost;
+class RunControl;
 class TThreadStringList;
 
 // The product's waits; tests and benchmarks inject shorter ones.
@@ -28,12 +29,13 @@ struct WorkerTiming
 
 class TIEHttp;
 // The workers' request limits and their stop on closing, applied to a client.
-void ApplyWorkerLimits(TIEHttp &http, const WorkerTiming &timing);
+void ApplyWorkerLimits(TIEHttp &http, const WorkerTiming &timing, const RunControl &run);
 
 class TWorkerThread
 {
 public:
-    explicit TWorkerThread(WorkerTiming timing) : m_timing(timing) {}
+    // run must outlive the worker.
+    TWorkerThread(RunControl &run, WorkerTiming timing) : m_run(run), m_timing(timing) {}
     // The owner sets AppClosing before the worker is destroyed; destruction waits for the loop.
     virtual ~TWorkerThread();
     TWorkerThread(const TWorkerThread &) = delete;
@@ -49,11 +51,12 @@ protected:
     virtual void Execute() = 0;
     // Sleeps ms (at least a moment, so a poll of 0 does not spin); false when AppClosing ended
     // it early.
-    static bool Pause(int ms);
+    bool Pause(int ms) const;
     // The start of a pass: a canceled queue is emptied (and the flag cleared), then the worker
     // idles while the queues are paused, until closing or a cancel.
     void ServeCancelAndPause(TThreadStringList &queue, std::atomic<bool> &cancel, IWorkerHost &host);
 
+    RunControl &m_run;
     WorkerTiming m_timing;
 
 private:

@@ -1,5 +1,6 @@
 #include "alerts.h"
 
+#include "main_thread_call.h"
 #include "log.h"
 #include "paths.h"
 #include "text_files.h"
@@ -36,6 +37,7 @@ IAlerts &CurrentAlerts()
 
 void ShowAlert(const QString &text)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     IAlerts &alerts = CurrentAlerts();
     if (alerts.fullScreenInFront())
         AppendLineUtf8(SettingsPath(QStringLiteral("pending_alerts.log")),
@@ -46,6 +48,7 @@ void ShowAlert(const QString &text)
 
 int AlertSlots::take()
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     for (int i = 0; i < kCount; ++i)
         if (!m_taken[i]) {
             m_taken[i] = true;
@@ -56,6 +59,7 @@ int AlertSlots::take()
 
 void AlertSlots::release(int slot)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     if (slot >= 1 && slot <= kCount)
         m_taken[slot - 1] = false;
 }

@@ -41,8 +41,10 @@ IDesktop &CurrentDesktop()
     return d ? *d : g_headless;
 }
 
-int ShellOpen(const QString &target, const QString &parameters, const QString &folder)
+int ShellOpen(const QString &quotedTarget, const QString &parameters, const QString &folder)
 {
+    // A path may come quoted, as a command line writes it; the desktop's opener takes it bare.
+    const QString target = unquoted(quotedTarget);
     const QFileInfo info(target);
     if (!target.isEmpty() && info.isDir())
         return CurrentDesktop().openFolder(target);

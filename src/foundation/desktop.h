@@ -30,7 +30,7 @@ IDesktop &CurrentDesktop();
 
 // Opens a file, folder or address: a folder in the file manager (result 0), anything else
 // with the desktop's handler (0 when started, -1 when not). A missing working folder becomes
-// the folder of an existing target file.
+// the folder of an existing target file. Double quotes around target are removed first.
 int ShellOpen(const QString &target, const QString &parameters = QString(),
               const QString &folder = QString());
 // An existing file: the file manager with the file selected; an existing folder: the folder.

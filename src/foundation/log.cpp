@@ -3,6 +3,7 @@
 #include "files.h"
 #include "paths.h"
 #include "posix_file.h"
+#include "run_control.h"
 #include "text_files.h"
 #include "thread_string_list.h"
 #include "time_stamps.h"
@@ -14,8 +15,6 @@
 #include <fcntl.h>
 
 namespace orvix {
-
-std::atomic<bool> debugMode{false};
 
 namespace {
 
@@ -106,9 +105,9 @@ int DrainLogMessages(const std::function<void(const QString &)> &sink)
     return taken;
 }
 
-void DebugMsg(const QString &s)
+void DebugMsg(const RunControl &run, const QString &s)
 {
-    if (!debugMode.load())
+    if (!run.debugMode)
         return;
     if (TLog *log = ProgramLog())
         log->Write(s);

@@ -66,10 +66,10 @@ int DrainLogMessages(const std::function<void(const QString &)> &sink);
 // Trace points of the parsers and workers; the text is accepted and discarded.
 inline void LogDebug(const QString &) {}
 
-// Set from the "debug" switch and the debug page's check box.
-extern std::atomic<bool> debugMode;
-// In debug mode, a line in the program log.
-void DebugMsg(const QString &s);
+class RunControl;
+
+// In the run's debug mode, a line in the program log.
+void DebugMsg(const RunControl &run, const QString &s);
 
 // Appends a stamped line to a named log file: a bare name lies in the settings folder. All
 // named log files share one lock, held across the retries. Raises "AppendToFileLn_5x failed: "

@@ -83,6 +83,12 @@ bool IsMainThread()
     return !app || QThread::currentThread() == app->thread();
 }
 
+void AssertMainThread(const char *where)
+{
+    if (!IsMainThread())
+        qFatal("%s must run on the main thread", where);
+}
+
 void RunOnMainThread(const std::function<void()> &fn)
 {
     if (IsMainThread()) {

@@ -21,6 +21,16 @@ bool CallOnObjectThread(QObject *target, const std::function<void()> &fn,
 // True on the application's main thread, and everywhere while there is no application object.
 bool IsMainThread();
 
+// Ends the process with a message naming where when called off the main thread. Entry points
+// that belong to the main thread check it through ORVIX_ASSERT_MAIN_THREAD, which development
+// builds (ORVIX_THREAD_CHECKS) compile in and release builds leave out.
+void AssertMainThread(const char *where);
+#ifdef ORVIX_THREAD_CHECKS
+#define ORVIX_ASSERT_MAIN_THREAD() ::orvix::AssertMainThread(Q_FUNC_INFO)
+#else
+#define ORVIX_ASSERT_MAIN_THREAD() static_cast<void>(0)
+#endif
+
 // Runs fn on the main thread and waits for it; on the main thread itself (or without an
 // application object) fn simply runs.
 void RunOnMainThread(const std::function<void()> &fn);

@@ -2,7 +2,6 @@
 
 #include "picture_match.h"
 
-#include "foundation/alerts.h"
 #include "foundation/dialogs.h"
 #include "foundation/errors.h"
 #include "foundation/files.h"
@@ -338,10 +337,8 @@ PictureDatabase::ReloadResult PictureDatabase::ReloadImagesDbIfChanged(
     const bool appendedOnly = current.isValid() && readAppendedLocked();
     if (!appendedOnly)
         loadImagesLocked();
-    const qint64 ms = stopwatch.elapsed();
-    if (debugMode)
-        ShowAlert(QStringLiteral("imagesDB_sl.LoadFromFile: ") + QString::number(ms) + QStringLiteral(" ms"));
-    return {true, appendedOnly, ms};
+    // The window tells the time in debug mode; the database shows nothing itself.
+    return {true, appendedOnly, stopwatch.elapsed()};
 }
 
 void PictureDatabase::ReplaceImages(QStringList lines, const QDateTime &fileTime)
@@ -384,12 +381,6 @@ qsizetype RescanPicturesFolder(PictureDatabase &db, const QString &picturesFolde
     InfoBox(QStringLiteral("Library files updated from ") + picturesFolder + QStringLiteral("\r\nFiles located: ")
             + FormatCount(n));
     return n;
-}
-
-PictureDatabase &PictureDb()
-{
-    static PictureDatabase db(GetSettingsFolder());
-    return db;
 }
 
 } // namespace orvix

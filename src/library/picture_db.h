@@ -114,8 +114,4 @@ private:
 // user how many files it found. Returns the count.
 qsizetype RescanPicturesFolder(PictureDatabase &db, const QString &picturesFolder);
 
-// The program's one database, in the settings folder (created on first use, after the
-// settings folder is decided).
-PictureDatabase &PictureDb();
-
 } // namespace orvix

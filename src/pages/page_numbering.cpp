@@ -29,11 +29,14 @@ constexpr int maxGotoPageItems = 10000;
 
 constexpr int paginatorWindow = 3000;
 
-// The legacy serialisation written in the site's own form, in this order.
-constexpr std::array<std::pair<QStringView, QStringView>, 8> legacyForms{{
+// The legacy serialisation written in the site's own form, in this order. A browser keeps the
+// attributes in the page's order, so the class of a link may come before or after its href.
+constexpr std::array<std::pair<QStringView, QStringView>, 10> legacyForms{{
     {u"<DIV class=Paginator>", u"<div class=\"Paginator\">"},
     {u" class=Prev ", u" class=\"Prev\" "},
     {u" class=Next ", u" class=\"Next\" "},
+    {u" class=Prev>", u" class=\"Prev\">"},
+    {u" class=Next>", u" class=\"Next\">"},
     {u"<SPAN class=this-page>", u"<span class=\"this-page\">"},
     {u"</DIV>", u"</div>"},
     {u"<DIV class=Results>", u"<div class=\"Results\">"},
@@ -121,14 +124,17 @@ TPagingView CreatePageNextPrev(QStringView text, const QString &addressText,
     // Next page.
     state.NextPageUrl.clear();
     if (TextContains(w, u"class=\"Next")) {
+        // The tag that carries the class is the last "<a " before it.
+        QStringView tag = TextUpToView(w, u"class=\"Next");
+        while (TextContains(tag, u"<a "))
+            tag = TextAfterView(tag, u"<a ");
         QString link;
         if (TextContains(addressText, u"/search")) {
+            // Search results write the class first; a browser's serialisation may not.
             link = linkAfter(TextBeforeView(TextAfterView(w, u"class=\"Next"), u"</a>"));
+            if (link.isEmpty())
+                link = linkAfter(tag);
         } else {
-            // The tag that carries the class is the last "<a " before it.
-            QStringView tag = TextUpToView(w, u"class=\"Next");
-            while (TextContains(tag, u"<a "))
-                tag = TextAfterView(tag, u"<a ");
             link = linkAfter(tag);
         }
         if (TextContains(w, u"class=\"Next rapidnofollow\""))

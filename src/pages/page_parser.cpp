@@ -125,7 +125,10 @@ int TPageParser::ParseHTMLSource_MatrixPage(int mode)
     for (TWebFrameEntry &e : entries) {
         e.PhotoTargetUrl = NormalizePhotoUrl(e.PhotoTargetUrl);
         // Worker text is usually the page's bytes widened; titles are read like picture titles.
-        e.PhotoTitle = DecodeWidenedUtf8(e.PhotoTitle);
+        // The window reads the browser's serialisation, which is Unicode already: decoding it
+        // again would turn a real "Ã©" into "é".
+        if (mode == ParseModeWorker)
+            e.PhotoTitle = DecodeWidenedUtf8(e.PhotoTitle);
     }
 
     if (mode == ParseModeWindow)

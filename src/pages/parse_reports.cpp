@@ -1,5 +1,6 @@
 #include "parse_reports.h"
 
+#include "foundation/main_thread_call.h"
 #include "foundation/alerts.h"
 #include "foundation/dialogs.h"
 #include "foundation/log.h"
@@ -23,16 +24,19 @@ void TLogParseReports::message(const QString &text)
 
 void TWindowParseReports::alert(const QString &text)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     ShowAlert(text);
 }
 
 void TWindowParseReports::infoBox(const QString &text)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     InfoBox(text);
 }
 
 void TWindowParseReports::message(const QString &text)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     LogMessage(text);
 }
 

@@ -1,6 +1,7 @@
 #include "site.h"
 
 #include "foundation/command_line.h"
+#include "foundation/errors.h"
 #include "foundation/text.h"
 
 #include <QMutex>
@@ -33,12 +34,17 @@ QString SiteName()
     return TextStartsWith(host, u"www.") ? host.mid(4) : host;
 }
 
+// The site is reached over plain http only: an address with another scheme (as "https://host")
+// is refused with the reason, and the host stays as it was.
 void SetSiteHost(const QString &host)
 {
     QString h = TextTrim(host);
     // Accept a pasted root as well as a bare host.
     if (TextStartsWith(TextLower(h), u"http://"))
         h = h.mid(7);
+    else if (TextContains(h, u"://"))
+        throw EOrvix(QStringLiteral("site \"") + h
+                     + QStringLiteral("\": the photo site is reached over http:// only; give its host, as in site=127.0.0.1:8080"));
     h = TextRemoveSuffix(h, u"/");
     QMutexLocker lock(&siteLock);
     siteHost = h.isEmpty() ? QString::fromLatin1(DefaultSiteHost) : h;

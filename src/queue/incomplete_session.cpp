@@ -1,5 +1,6 @@
 #include "queue/incomplete_session.h"
 
+#include "foundation/main_thread_call.h"
 #include "foundation/dialogs.h"
 #include "foundation/errors.h"
 #include "foundation/files.h"
@@ -7,7 +8,7 @@
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "foundation/text_files.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 #include "queue/download_session.h"
 #include "queue/queue_item_files.h"
 #include "queue/queue_line.h"
@@ -161,12 +162,13 @@ FoundSession::~FoundSession()
 
 void FoundSession::Resume(QueueState &queues)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     if (m_finished)
         return;
     QueueItemFiles &files = queues.itemFiles();
     // The new file is written before the old one goes, so a crash in between duplicates a
     // line rather than losing it.
-    if (CancelMediaQueue || CancelPageQueue) {
+    if (queues.run().Canceling()) {
         InfoBox(QString::fromUtf16(kQueueCancelingMessage));
     } else {
         forEachLeftover(m_mediaFiles, [&](const QString &path, const QString &text) {

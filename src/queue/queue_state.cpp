@@ -1,19 +1,22 @@
 #include "queue/queue_state.h"
 
+#include "foundation/main_thread_call.h"
 #include "foundation/dialogs.h"
 #include "foundation/log.h"
+#include "foundation/run_control.h"
 #include "foundation/text.h"
-#include "queue/control_flags.h"
 #include "queue/picture_records.h"
 #include "queue/queue_line.h"
+#include "queue/queue_row.h"
 #include "queue/queue_view.h"
 
 #include <exception>
 
 namespace orvix {
 
-QueueState::QueueState(const SessionFolders &session, IQueueView &view, IPictureRecords &pictures)
-    : m_view(view), m_pictures(pictures), m_itemFiles(session)
+QueueState::QueueState(RunControl &run, const SessionFolders &session, IQueueView &view,
+                       IPictureRecords &pictures)
+    : m_run(run), m_view(view), m_pictures(pictures), m_itemFiles(session)
 {
 }
 
@@ -37,7 +40,7 @@ void QueueState::QueuePage(const QString &url, const QString &queueLine, int ins
         else
             PageQueue.Insert(insertAt, queueLine);
     }
-    m_view.AddToListViewQueue(QStringLiteral("Q2: ") + url, queueLine);
+    m_view.AddToListViewQueue(PageRowCaption(url), queueLine);
     if (writeFailure)
         std::rethrow_exception(writeFailure);
 }
@@ -68,7 +71,7 @@ bool QueueState::QueuePicture(const QString &downloadUrl, const QString &picture
                               const QString &pageUrl, const QString &targetFolder, const QString &tags,
                               IQueueView &worker)
 {
-    if (CancelMediaQueue || CancelPageQueue) {
+    if (m_run.Canceling()) {
         InfoBox(QString::fromUtf16(kQueueCancelingMessage));
         return false;
     }
@@ -84,7 +87,7 @@ bool QueueState::QueuePicture(const QString &downloadUrl, const QString &picture
         writeFailure = std::current_exception();
     }
     MediaQueue.Add(line);
-    LogToFile(QStringLiteral("queue1.log"), line);
+    LogToFile(m_run.SettingsFile(QStringLiteral("queue1.log")), line);
     if (writeFailure)
         std::rethrow_exception(writeFailure);
 
@@ -100,6 +103,7 @@ bool QueueState::QueuePicture(const QString &downloadUrl, const QString &picture
 
 void QueueState::QueueResumedMedia(const QString &line)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     m_itemFiles.WriteItemFile(QueueKind::Media, kResumedMediaItemSuffix, line);
     MediaQueue.Add(line);
     m_view.AddToListViewQueue(FirstLineField(line), line);

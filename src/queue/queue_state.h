@@ -3,8 +3,8 @@
 // The download queues of one running copy: the page queue ("q2"), the media queue ("q1") and
 // QueueTemp, the picture pages the page worker is turning into media lines at this moment; with
 // them the session's item files and the operations that add lines. The desktop program and
-// orvix-cli each create one; the workers and the window share it. The control flags are the
-// process-wide atomics of control_flags.h.
+// orvix-cli each create one; the workers and the window share it, and reach the run's control
+// flags through it.
 //
 // Threads: QueuePage and AddToQ2 run on the main thread, QueuePicture on the page worker's.
 // Each list has its own lock; nothing here waits for another thread while holding one.
@@ -19,6 +19,7 @@ namespace orvix {
 
 class IPictureRecords;
 class IQueueView;
+class RunControl;
 
 inline constexpr char16_t kQueueCancelingMessage[] = u"queue is being canceled. please try again in 5 seconds.";
 
@@ -26,8 +27,11 @@ class QueueState
 {
 public:
     // view receives the rows of lines queued on the main thread; pictures answers whether a
-    // picture is on disk and records queued pictures. Both must outlive this object.
-    QueueState(const SessionFolders &session, IQueueView &view, IPictureRecords &pictures);
+    // picture is on disk and records queued pictures. run, view and pictures must outlive this
+    // object.
+    QueueState(RunControl &run, const SessionFolders &session, IQueueView &view, IPictureRecords &pictures);
+
+    RunControl &run() const { return m_run; }
 
     TThreadStringList PageQueue;  // page lines; the page worker serves index 0
     TThreadStringList MediaQueue; // media lines; the media worker serves index 0
@@ -67,6 +71,7 @@ public:
     bool IsQueued(const QString &text);
 
 private:
+    RunControl &m_run;
     IQueueView &m_view;
     IPictureRecords &m_pictures;
     QueueItemFiles m_itemFiles;

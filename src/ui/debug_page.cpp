@@ -1,5 +1,7 @@
 #include "debug_page.h"
 
+#include "foundation/run_control.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -14,7 +16,7 @@ int TLogListBox::count() const { return m_list->count(); }
 void TLogListBox::clear() { m_list->clear(); }
 void TLogListBox::repaintNow() { m_list->repaint(); }
 
-TDebugPage::TDebugPage(QWidget *parent)
+TDebugPage::TDebugPage(QWidget *parent, RunControl &run)
     : QWidget(parent), m_listBox1(new QListWidget), m_logList(m_listBox1)
 {
     setObjectName(QStringLiteral("TabSheet4"));
@@ -30,7 +32,7 @@ TDebugPage::TDebugPage(QWidget *parent)
     connect(clear, &QPushButton::clicked, m_listBox1, &QListWidget::clear);
     m_cbDebug = new QCheckBox(QStringLiteral("debug"), logPage);
     m_cbDebug->setObjectName(QStringLiteral("cbDebug"));
-    connect(m_cbDebug, &QCheckBox::clicked, this, [](bool on) { debugMode = on; });
+    connect(m_cbDebug, &QCheckBox::clicked, this, [&run](bool on) { run.debugMode = on; });
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(clear);

@@ -12,6 +12,8 @@ class QListWidget;
 
 namespace orvix {
 
+class RunControl;
+
 class TLogListBox : public ILogListBox
 {
 public:
@@ -29,7 +31,8 @@ class TDebugPage : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TDebugPage(QWidget *parent);
+    // run (whose debug mode the check box sets) must outlive the page.
+    TDebugPage(QWidget *parent, RunControl &run);
 
     QListWidget *ListBox1() const { return m_listBox1; }
     ILogListBox &logListBox() { return m_logList; }

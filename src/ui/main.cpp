@@ -7,7 +7,7 @@
 #include "foundation/command_line.h"
 #include "foundation/errors.h"
 #include "foundation/log.h"
-#include "ui/browser/browser_profile.h"
+#include "browser/browser_profile.h"
 
 #include <QApplication>
 
@@ -18,8 +18,14 @@ int main(int argc, char **argv)
     PrepareBrowserEngine();
     QApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
-    if (PrepareProgramStart(arguments) == StartOutcome::EndProcess)
-        return 0;
+    try {
+        if (PrepareProgramStart(arguments) == StartOutcome::EndProcess)
+            return 0;
+    } catch (const EOrvix &e) {
+        // A switch the program cannot work with (as site=https://...): said, not guessed at.
+        TellWithoutWindow(e.message());
+        return 1;
+    }
 
     const StartSwitches switches = StartSwitches::FromCommandLine();
     TSingleInstance instance;

@@ -1,5 +1,7 @@
 #include "main_menu.h"
 
+#include "widgets/main_menu_k.h"
+
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
@@ -9,7 +11,9 @@ namespace orvix {
 
 TMainMenu::TMainMenu(QMainWindow *window, const TMainMenuActions &a) : QObject(window), m_window(window)
 {
-    QMenuBar *bar = window->menuBar();
+    // The menu bar with its separator line under it.
+    auto *bar = new TMainMenuK(window);
+    window->setMenuBar(bar);
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     QMenu *file = bar->addMenu(QStringLiteral("&File"));

@@ -7,6 +7,8 @@
 #include "resume_panel.h"
 #include "window_settings_controls.h"
 #include "worker_host_window.h"
+#include "widgets/tab_sheet_x.h"
+#include "widgets/varnel_page_control_x.h"
 
 #include "app/program_context.h"
 #include "foundation/alerts.h"
@@ -20,7 +22,7 @@
 #include "pages/site.h"
 #include "queue/incomplete_session.h"
 #include "queue/queue_state.h"
-#include "ui/browser/web_browser_k.h"
+#include "ui/web_browser_k.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -31,9 +33,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QSplitter>
-#include <QStackedWidget>
 #include <QStatusBar>
-#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -71,8 +71,10 @@ TFormMain::TFormMain(QWidget *parent)
 
 TFormMain::~TFormMain()
 {
-    // FormDestroy: workers first, then what they used.
+    // FormDestroy: workers first, then what they used. A worker waiting on a box would never
+    // end, so those boxes go first.
     try {
+        m_dialogs.WorkersStopping();
         m_context->StopWorkers();
         SetProgramLog(nullptr);
         m_log.reset();
@@ -112,27 +114,34 @@ void TFormMain::buildWindow()
     connect(m_browser, &TWebBrowserK::CommandStateChange, m_topBar, &TTopBar::CommandStateChange);
     connect(m_browser, &TWebBrowserK::TitleChange, this, [this](const QString &t) { m_pageTitle = t; });
     connect(m_browser, &TWebBrowserK::NavigateComplete2, this,
-            [](const QString &url) { DebugMsg(QStringLiteral("NavigateComplete2: ") + url); });
+            [this](const QString &url) { DebugMsg(m_context->run(), QStringLiteral("NavigateComplete2: ") + url); });
     connect(m_browser, &TWebBrowserK::DocumentComplete, this,
-            [](const QString &url, bool ok) {
-                DebugMsg(QStringLiteral("DocumentComplete: ") + url + (ok ? QString() : QStringLiteral(" (failed)")));
+            [this](const QString &url, bool ok) {
+                DebugMsg(m_context->run(),
+                         QStringLiteral("DocumentComplete: ") + url + (ok ? QString() : QStringLiteral(" (failed)")));
             });
 
-    auto *tsBrowser = new QWidget;
+    m_pcPanels = new TVarnelPageControlX;
+    m_pcPanels->setObjectName(QStringLiteral("pcPanels"));
+    TTabSheetX *tsBrowser = m_pcPanels->AddPage(QStringLiteral("Browser"));
     tsBrowser->setObjectName(QStringLiteral("tsBrowser"));
     auto *browserLayout = new QVBoxLayout(tsBrowser);
     browserLayout->setContentsMargins(0, 0, 0, 0);
     browserLayout->addWidget(m_browser);
-    m_debugPage = new TDebugPage(nullptr);
-    m_pcPanels = new QStackedWidget;
-    m_pcPanels->setObjectName(QStringLiteral("pcPanels"));
-    m_pcPanels->addWidget(tsBrowser);
-    m_pcPanels->addWidget(m_debugPage);
+    TTabSheetX *tsDebug = m_pcPanels->AddPage(QStringLiteral("Debug"));
+    tsDebug->setObjectName(QStringLiteral("tsDebug"));
+    auto *debugLayout = new QVBoxLayout(tsDebug);
+    debugLayout->setContentsMargins(0, 0, 0, 0);
+    m_debugPage = new TDebugPage(nullptr, m_context->run());
+    debugLayout->addWidget(m_debugPage);
+    m_pcPanels->setHideAllTabs(true);
+    m_pcPanels->Loaded();
 
     // The picture strips live here once they are part of the program.
-    m_pcBottom = new QTabWidget;
+    m_pcBottom = new TVarnelPageControlX;
     m_pcBottom->setObjectName(QStringLiteral("pcBottom"));
-    m_pcBottom->tabBar()->hide();
+    m_pcBottom->setHideAllTabs(true);
+    m_pcBottom->Loaded();
     m_pcBottom->hide();
 
     auto *splitter1 = new QSplitter(Qt::Vertical);
@@ -182,7 +191,7 @@ void TFormMain::FormCreate()
 {
     m_context->PrepareDataFiles();
     setWindowTitle(appTitle());
-    m_pcPanels->setCurrentIndex(0);
+    m_pcPanels->SetTab(0);
     ResetPageArea();
 
     if (!m_context->StartSession())
@@ -228,7 +237,7 @@ void TFormMain::FormShow()
 {
     m_context->OpenSessionSettings();
     m_context->LoadPictureDatabase();
-    debugMode = m_context->switches().debug || m_controls->checked(QStringLiteral("cbDebug"));
+    m_context->run().debugMode = m_context->switches().debug || m_controls->checked(QStringLiteral("cbDebug"));
     m_programInitialized = false;
 
     const QString folder = ensuredPicturesFolder();
@@ -309,14 +318,14 @@ void TFormMain::ApplicationEvents1Activate()
     }
     const auto result = m_context->pictures().ReloadImagesDbIfChanged(
         [this](const QString &text) { DrawScreenText(text, 0); });
-    if (result.reloaded && debugMode)
+    if (result.reloaded && m_context->run().debugMode)
         ShowAlert(QStringLiteral("imagesDB_sl.LoadFromFile: ") + QString::number(result.elapsedMs)
                   + QStringLiteral(" ms"));
 }
 
 void TFormMain::WakeUp(const QString &url)
 {
-    DebugMsg(QStringLiteral("woken by another start: ") + url);
+    DebugMsg(m_context->run(), QStringLiteral("woken by another start: ") + url);
     ForceForeground(this);
     if (!url.isEmpty()) {
         m_topBar->edURL()->setText(url);
@@ -326,7 +335,10 @@ void TFormMain::WakeUp(const QString &url)
 
 void TFormMain::closeEvent(QCloseEvent *event)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     m_context->BeginClosing();
+    // The workers are waited for when the window goes: none may still wait on a box then.
+    m_dialogs.WorkersStopping();
     const bool maximized = isMaximized();
     m_context->SaveOnClose(maximized ? normalGeometry() : geometry(), maximized, workArea(this));
     event->accept();
@@ -335,7 +347,7 @@ void TFormMain::closeEvent(QCloseEvent *event)
 bool TFormMain::event(QEvent *event)
 {
     if (event->type() == QEvent::Resize && m_messages && m_messages->isVisible())
-        m_messages->MakeCaptionVisible();
+        m_messages->MakeHeaderVisible();
     return QMainWindow::event(event);
 }
 
@@ -366,7 +378,7 @@ void TFormMain::DrawScreenText(const QString &text, int line)
 
 void TFormMain::ToggleDebugPage()
 {
-    m_pcPanels->setCurrentIndex(m_pcPanels->currentIndex() == 0 ? 1 : 0);
+    m_pcPanels->SetTab(m_pcPanels->ActivePageIndex() == 0 ? 1 : 0);
 }
 
 void TFormMain::miCheckDBIntegrityClick()

@@ -14,14 +14,12 @@
 #include "pages/page_parser.h"
 #include "pages/parse_reports.h"
 #include "queue/queue_view.h"
-#include "ui/browser/new_html_filter.h"
+#include "ui/new_html_filter.h"
 
 #include <QMainWindow>
 
 #include <memory>
 
-class QStackedWidget;
-class QTabWidget;
 class QTimer;
 
 namespace orvix {
@@ -33,6 +31,7 @@ class TMainMenu;
 class TMessagesPanel;
 class TPageTypeArea;
 class TResumePanel;
+class TVarnelPageControlX;
 class TWebBrowserK;
 class TWindowWorkerHost;
 class TWindowSettingsControls;
@@ -74,6 +73,8 @@ public:
     void wbMainBrowserBeforeNavigate2(const QString &url, bool isMainFrame, bool &cancel);
     void wbMainBrowserNewHTML();
     void ParseHTMLSourceGui();
+    // True from a report of new content until its parse ran.
+    bool parsePending() const { return m_parsePending; }
 
     // Logging.
     void LogMessageInternal(const QString &s);
@@ -118,6 +119,7 @@ public:
     bool openInNewInstanceAllowed() override { return m_programInitialized; }
     void openInNewInstance(const QString &url) override;
     void searchLibrary(const QString &term) override;
+    void pastedSeveralAddresses(const QStringList &addresses) override;
 
     // IPicturePanelHost
     QString ensuredPicturesFolder() override;
@@ -148,6 +150,7 @@ private:
     void FormCreate();
     void FormShow();
     void ResetPageArea();
+    void parseNewContent(quint64 navigation);
     void placeFloatingPanels();
     void takeScreenshotSoon();
 
@@ -165,8 +168,8 @@ private:
     TTopBar *m_topBar = nullptr;
     TPageTypeArea *m_pageType = nullptr;
     QWidget *m_panelTop = nullptr;
-    QStackedWidget *m_pcPanels = nullptr;
-    QTabWidget *m_pcBottom = nullptr;
+    TVarnelPageControlX *m_pcPanels = nullptr;
+    TVarnelPageControlX *m_pcBottom = nullptr;
     TWebBrowserK *m_browser = nullptr;
     TMessagesPanel *m_messages = nullptr;
     TDebugPage *m_debugPage = nullptr;
@@ -182,6 +185,8 @@ private:
 
     bool m_programInitialized = false;
     bool m_documentParsed = false;
+    bool m_parsePending = false;
+    quint64 m_navigationCount = 0; // page resets so far; a parse asked for before one is dropped
     bool m_shownOnce = false;
     QString m_navigationUrl;
     QString m_pageTitle;

@@ -15,9 +15,10 @@
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "library/picture_db.h"
+#include "pages/pasted_address.h"
 #include "pages/site.h"
 #include "queue/queue_state.h"
-#include "ui/browser/web_browser_k.h"
+#include "ui/web_browser_k.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -51,7 +52,7 @@ void TFormMain::wbMainBrowserBeforeNavigate2(const QString &url, bool isMainFram
     if (url == QLatin1String("about:blank") || !url.contains(SiteName(), Qt::CaseInsensitive)
         || url.contains(QLatin1String("search_sidebar")))
         return;
-    DebugMsg(QStringLiteral("navigating to -> ") + url);
+    DebugMsg(m_context->run(), QStringLiteral("navigating to -> ") + url);
     m_navigationUrl = url;
     if (m_topBar->labelWorking()->isVisible()) {
         cancel = true;
@@ -63,6 +64,7 @@ void TFormMain::wbMainBrowserBeforeNavigate2(const QString &url, bool isMainFram
 
 void TFormMain::ResetPageArea()
 {
+    ++m_navigationCount;
     m_documentParsed = false;
     picturePanel()->ResetPicture();
     m_pageTitle.clear();
@@ -76,11 +78,28 @@ void TFormMain::wbMainBrowserNewHTML()
     const QString last = m_browser->Get_LastUrl();
     if (m_topBar->edURL()->text() != last)
         m_topBar->edURL()->setText(last);
-    const QString source = m_browser->GetBrowserHtml2();
-    const QString serialisation = m_browser->GetBrowserHtml_Inner();
-    if (!m_newHtml.ShouldParse(last, m_topBar->edURL()->text(), source, serialisation))
+    if (!m_newHtml.ShouldParse(last, m_browser->GetBrowserHtml_Inner()))
         return;
-    ParseHTMLSourceGui();
+    // The parse may ask the user, and the browser delivers nothing while its report is being
+    // handled: it runs once the report returned, and reads the newest content then.
+    if (m_parsePending)
+        return;
+    m_parsePending = true;
+    QMetaObject::invokeMethod(this, [this, navigation = m_navigationCount] { parseNewContent(navigation); },
+                              Qt::QueuedConnection);
+}
+
+void TFormMain::parseNewContent(quint64 navigation)
+{
+    m_parsePending = false;
+    if (navigation != m_navigationCount)
+        return; // a navigation started since: its own reports follow
+    try {
+        ParseHTMLSourceGui();
+    } catch (const std::exception &e) {
+        ErrorBox(exceptionMessage(e));
+        return;
+    }
     m_documentParsed = true;
     m_topBar->setStatusLight(TStatusLight::Blue);
     if (!m_screenshotFile.isEmpty())
@@ -90,7 +109,7 @@ void TFormMain::wbMainBrowserNewHTML()
 void TFormMain::ParseHTMLSourceGui()
 {
     m_parser.ParseHTMLSourceGui();
-    DebugMsg(QStringLiteral("page read: ") + m_browser->Get_LastUrl());
+    DebugMsg(m_context->run(), QStringLiteral("page read: ") + m_browser->Get_LastUrl());
 }
 
 void TFormMain::takeScreenshotSoon()
@@ -166,7 +185,7 @@ void TFormMain::showEntries(const TWebFrameEntryList &entries)
     // tells how many pictures the page holds.
     m_pageType->bSaveMultiple()->setToolTip(QString::number(entries.Count())
                                             + QStringLiteral(" pictures on this page"));
-    DebugMsg(QStringLiteral("thumbnails found: ") + QString::number(entries.Count()));
+    DebugMsg(m_context->run(), QStringLiteral("thumbnails found: ") + QString::number(entries.Count()));
 }
 
 void TFormMain::bSaveMultipleClick(bool fromButton)
@@ -220,6 +239,24 @@ void TFormMain::openInNewInstance(const QString &url)
             arguments += QStringLiteral(" \"") + QLatin1String(name) + QLatin1Char('=') + value + QLatin1Char('"');
     }
     ShellOpen(QCoreApplication::applicationFilePath(), arguments);
+}
+
+void TFormMain::pastedSeveralAddresses(const QStringList &addresses)
+{
+    QStringList pages;
+    for (const QString &url : addresses)
+        if (IsPastedSiteAddress(url) && !url.contains(u'|') && !pages.contains(url)) // "|" would break its line
+            pages << url;
+    if (pages.size() < 2)
+        return;
+    // Until the paste panel is part of the window, a question offers what it would.
+    if (ConfirmOkCancel(this, QString::number(pages.size()) + QStringLiteral(" picture page addresses were pasted.\r\n")
+                                  + QStringLiteral("The first one is opened. Queue them all for download?"),
+                        QStringLiteral("Paste and Go")))
+        return;
+    const QString folder = IncludeTrailingBackslash(ensuredPicturesFolder()) + m_outputSubfolder;
+    for (const QString &url : std::as_const(pages))
+        queuePage(url, url + QStringLiteral("|id:1|0||") + folder);
 }
 
 void TFormMain::searchLibrary(const QString &term)
@@ -285,7 +322,7 @@ void TFormMain::AddToListViewQueue(const QString &caption, const QString &queueL
 {
     // The queue view lists the rows once it is part of the window; the line is queued already.
     m_context->queueRows().AddToListViewQueue(caption, queueLine);
-    DebugMsg(QStringLiteral("queued: ") + caption + QStringLiteral(" | ") + queueLine);
+    DebugMsg(m_context->run(), QStringLiteral("queued: ") + caption + QStringLiteral(" | ") + queueLine);
 }
 
 } // namespace orvix

@@ -1,5 +1,6 @@
 #include "messages_panel.h"
 
+#include "foundation/main_thread_call.h"
 #include "foundation/log.h"
 
 #include <QDateTime>
@@ -12,7 +13,7 @@
 namespace orvix {
 
 TMessagesPanel::TMessagesPanel(QWidget *parent)
-    : TCaptionPanel(QStringLiteral("Messages"), parent)
+    : TCaptionPanelK(QStringLiteral("Messages"), parent)
 {
     setObjectName(QStringLiteral("panelMessages"));
     m_edErrorLog = new QPlainTextEdit(this);
@@ -22,12 +23,12 @@ TMessagesPanel::TMessagesPanel(QWidget *parent)
     contentLayout()->addWidget(m_edErrorLog);
     resize(460, 220);
     hide();
-    connect(this, &TCaptionPanel::closeClicked, this, &TMessagesPanel::Dismiss);
-    connect(this, &TCaptionPanel::mouseReleased, this, &TCaptionPanel::MakeCaptionVisible);
+    connect(this, &TCaptionPanelK::OnButtonClick, this, &TMessagesPanel::Dismiss);
 }
 
 void TMessagesPanel::LogMessageInternal(const QString &s, TLog *log)
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     const QString line = QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat)
                          + QStringLiteral(": ") + s;
     QTextCursor cursor(m_edErrorLog->document());
@@ -47,9 +48,10 @@ void TMessagesPanel::LogMessageInternal(const QString &s, TLog *log)
 
 void TMessagesPanel::Dismiss()
 {
+    ORVIX_ASSERT_MAIN_THREAD();
     m_edErrorLog->clear();
     hide();
-    MakeCaptionVisible();
+    MakeHeaderVisible();
 }
 
 QStringList TMessagesPanel::lines() const

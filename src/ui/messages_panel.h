@@ -11,7 +11,7 @@ namespace orvix {
 
 class TLog;
 
-class TMessagesPanel : public TCaptionPanel
+class TMessagesPanel : public TCaptionPanelK
 {
     Q_OBJECT
 public:

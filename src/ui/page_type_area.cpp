@@ -1,6 +1,7 @@
 #include "page_type_area.h"
 
 #include "picture_panel.h"
+#include "widgets/tab_sheet_x.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,20 +14,19 @@ namespace orvix {
 
 namespace {
 
-QWidget *tabSheet(const QString &name, QWidget *content)
+void tabSheet(TPageControlK *pageControl, const QString &name, QWidget *content)
 {
-    auto *page = new QWidget;
+    TTabSheetX *page = pageControl->AddPage(name);
     page->setObjectName(name);
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(content);
-    return page;
 }
 
 } // namespace
 
 TPageTypeArea::TPageTypeArea(IPicturePanelHost &host, QWidget *window, QWidget *parent)
-    : QStackedWidget(parent)
+    : TVarnelPageControlX(parent)
 {
     setObjectName(QStringLiteral("pcTopPageType"));
 
@@ -61,10 +61,12 @@ TPageTypeArea::TPageTypeArea(IPicturePanelHost &host, QWidget *window, QWidget *
     multipleLayout->addWidget(m_bSaveMultiple, 0, Qt::AlignLeft | Qt::AlignVCenter);
     multipleLayout->addStretch(1);
 
-    addWidget(tabSheet(QStringLiteral("ts1"), m_picturePanel));
-    addWidget(tabSheet(QStringLiteral("ts2"), m_panelUnrecognized));
-    addWidget(tabSheet(QStringLiteral("ts3"), m_panelUnsupportedMultipage));
-    addWidget(tabSheet(QStringLiteral("ts4"), saveMultiplePage));
+    tabSheet(this, QStringLiteral("ts1"), m_picturePanel);
+    tabSheet(this, QStringLiteral("ts2"), m_panelUnrecognized);
+    tabSheet(this, QStringLiteral("ts3"), m_panelUnsupportedMultipage);
+    tabSheet(this, QStringLiteral("ts4"), saveMultiplePage);
+    setHideAllTabs(true);
+    Loaded();
     m_bSaveMultiple->hide();
     ShowStartState();
 }

@@ -6,7 +6,7 @@
 
 #include "pages/page_parser.h"
 
-#include <QStackedWidget>
+#include "widgets/varnel_page_control_x.h"
 
 class QLabel;
 class QPushButton;
@@ -17,7 +17,7 @@ namespace orvix {
 class TPicturePanel;
 class IPicturePanelHost;
 
-class TPageTypeArea : public QStackedWidget
+class TPageTypeArea : public TVarnelPageControlX
 {
     Q_OBJECT
 public:

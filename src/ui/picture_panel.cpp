@@ -1,11 +1,14 @@
 #include "picture_panel.h"
 
 #include "subfolder_edit.h"
+#include "widgets/tab_sheet_x.h"
+#include "widgets/varnel_page_control_x.h"
 
 #include "foundation/desktop.h"
 #include "foundation/paths.h"
 #include "foundation/time_stamps.h"
 #include "library/tags.h"
+#include "queue/queue_line.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,7 +25,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -101,7 +103,7 @@ TPicturePanel::TPicturePanel(IPicturePanelHost &host, QWidget *bigPreviewParent,
     m_bEditTags->hide();
 
     // Ready to save.
-    auto *tabSheet1 = new QWidget;
+    auto *tabSheet1 = new TTabSheetX(QStringLiteral("TabSheet1"));
     tabSheet1->setObjectName(QStringLiteral("TabSheet1"));
     m_cbImageSizeToSave = new QComboBox(tabSheet1);
     m_cbImageSizeToSave->setObjectName(QStringLiteral("cbImageSizeToSave"));
@@ -131,7 +133,7 @@ TPicturePanel::TPicturePanel(IPicturePanelHost &host, QWidget *bigPreviewParent,
     saveRow->addWidget(m_bSaveImage);
 
     // The saved copy.
-    auto *tabSheet2 = new QWidget;
+    auto *tabSheet2 = new TTabSheetX(QStringLiteral("TabSheet2"));
     tabSheet2->setObjectName(QStringLiteral("TabSheet2"));
     m_gbImageLocal = new QGroupBox(QStringLiteral("Saved copy"), tabSheet2);
     m_gbImageLocal->setObjectName(QStringLiteral("gbImageLocal"));
@@ -149,7 +151,7 @@ TPicturePanel::TPicturePanel(IPicturePanelHost &host, QWidget *bigPreviewParent,
     t2->addWidget(m_gbImageLocal);
 
     // Already queued.
-    auto *tabSheet3 = new QWidget;
+    auto *tabSheet3 = new TTabSheetX(QStringLiteral("TabSheet3"));
     tabSheet3->setObjectName(QStringLiteral("TabSheet3"));
     m_labelLocalExists = new QLabel(QStringLiteral("(in queue)"), tabSheet3);
     m_labelLocalExists->setObjectName(QStringLiteral("labelLocalExists"));
@@ -158,11 +160,13 @@ TPicturePanel::TPicturePanel(IPicturePanelHost &host, QWidget *bigPreviewParent,
     t3->addWidget(m_labelLocalExists);
     t3->addStretch(1);
 
-    m_pcSinglePictureMode = new QStackedWidget(this);
+    m_pcSinglePictureMode = new TVarnelPageControlX(this);
     m_pcSinglePictureMode->setObjectName(QStringLiteral("pcSinglePictureMode"));
-    m_pcSinglePictureMode->addWidget(tabSheet1);
-    m_pcSinglePictureMode->addWidget(tabSheet2);
-    m_pcSinglePictureMode->addWidget(tabSheet3);
+    tabSheet1->setPageControl(m_pcSinglePictureMode);
+    tabSheet2->setPageControl(m_pcSinglePictureMode);
+    tabSheet3->setPageControl(m_pcSinglePictureMode);
+    m_pcSinglePictureMode->setHideAllTabs(true);
+    m_pcSinglePictureMode->Loaded();
 
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(4, 2, 4, 2);
@@ -280,13 +284,14 @@ void TPicturePanel::ShowLocalCopyStatus(const QString &imageId)
 
 QString TPicturePanel::SaveRequestLine() const
 {
-    QString tags = m_edImageTags->text();
-    tags.replace(QLatin1Char('|'), QLatin1Char('_'));
-    const QString folder = IncludeTrailingBackslash(m_host.ensuredPicturesFolder())
-                           + m_edOutputPathInner->text();
-    return m_host.addressText() + QStringLiteral("|id:1|")
-           + QString::number(m_cbImageSizeToSave->currentIndex()) + QLatin1Char('|') + tags
-           + QLatin1Char('|') + folder;
+    PageLine page;
+    page.url = m_host.addressText();
+    page.urlType = QString::fromUtf16(kPictureUrlType);
+    page.sizeCode = QString::number(m_cbImageSizeToSave->currentIndex());
+    page.tags = m_edImageTags->text();
+    page.tags.replace(QLatin1Char('|'), QLatin1Char('_'));
+    page.targetFolder = IncludeTrailingBackslash(m_host.ensuredPicturesFolder()) + m_edOutputPathInner->text();
+    return page.line();
 }
 
 void TPicturePanel::bSaveImageClick()

@@ -14,12 +14,12 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QStackedWidget;
 class QToolButton;
 
 namespace orvix {
 
 class TSubfolderEdit;
+class TVarnelPageControlX;
 
 // What the picture panel needs from the program.
 class IPicturePanelHost
@@ -66,7 +66,7 @@ public:
 
     QString shownImageId() const;
     QString LocalPicturePath() const { return m_localPicturePath; }
-    QStackedWidget *pcSinglePictureMode() const { return m_pcSinglePictureMode; }
+    TVarnelPageControlX *pcSinglePictureMode() const { return m_pcSinglePictureMode; }
     TSubfolderEdit *edOutputPathInner() const { return m_edOutputPathInner; }
     QComboBox *cbImageSizeToSave() const { return m_cbImageSizeToSave; }
 
@@ -84,7 +84,7 @@ private:
     QLineEdit *m_edImageTags;
     QPushButton *m_bEditTags;
     QCheckBox *m_cbAllSizesAvailable;
-    QStackedWidget *m_pcSinglePictureMode;
+    TVarnelPageControlX *m_pcSinglePictureMode;
     QComboBox *m_cbImageSizeToSave;
     TSubfolderEdit *m_edOutputPathInner;
     QPushButton *m_bSaveImage;

@@ -2,6 +2,7 @@
 
 #include "engine/worker_host.h"
 #include "foundation/dialogs.h"
+#include "foundation/run_control.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,8 +12,9 @@
 
 namespace orvix {
 
-TPrivatePicturePanel::TPrivatePicturePanel(QWidget *parent, std::function<void(const QString &)> openUrl)
-    : TCaptionPanel(QStringLiteral("Queue Manager"), parent), m_openUrl(std::move(openUrl))
+TPrivatePicturePanel::TPrivatePicturePanel(QWidget *parent, RunControl &run,
+                                           std::function<void(const QString &)> openUrl)
+    : TCaptionPanelK(QStringLiteral("Queue Manager"), parent), m_run(run), m_openUrl(std::move(openUrl))
 {
     setObjectName(QStringLiteral("cpanelPrivatePicture"));
     auto *text = new QLabel(QStringLiteral("A private picture needs your approval to be downloaded.\n"
@@ -28,7 +30,7 @@ TPrivatePicturePanel::TPrivatePicturePanel(QWidget *parent, std::function<void(c
     m_button4->setObjectName(QStringLiteral("Button4"));
     connect(m_button3, &QPushButton::clicked, this, &TPrivatePicturePanel::Button3Click);
     connect(m_button4, &QPushButton::clicked, this, &TPrivatePicturePanel::Button4Click);
-    connect(this, &TCaptionPanel::closeClicked, this, &TPrivatePicturePanel::cpanelPrivatePictureButtonClick);
+    connect(this, &TCaptionPanelK::OnButtonClick, this, &TPrivatePicturePanel::cpanelPrivatePictureButtonClick);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -46,7 +48,7 @@ void TPrivatePicturePanel::ShowPrivatePanel(const QString &url)
     m_edit1->setText(url);
     CenterInParent();
     ShowInFront();
-    PrivatePanelShown = true;
+    m_run.PrivatePanelShown = true;
 }
 
 void TPrivatePicturePanel::Button3Click()
@@ -57,7 +59,7 @@ void TPrivatePicturePanel::Button3Click()
 
 void TPrivatePicturePanel::Button4Click()
 {
-    SkipPrivatePicture = true;
+    m_run.SkipPrivatePicture = true;
 }
 
 void TPrivatePicturePanel::cpanelPrivatePictureButtonClick()

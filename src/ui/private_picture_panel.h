@@ -12,12 +12,15 @@ class QPushButton;
 
 namespace orvix {
 
-class TPrivatePicturePanel : public TCaptionPanel
+class RunControl;
+
+class TPrivatePicturePanel : public TCaptionPanelK
 {
     Q_OBJECT
 public:
     // openUrl opens an address in the main browser.
-    TPrivatePicturePanel(QWidget *parent, std::function<void(const QString &)> openUrl);
+    // run (whose private-picture flags the panel sets) must outlive the panel.
+    TPrivatePicturePanel(QWidget *parent, RunControl &run, std::function<void(const QString &)> openUrl);
 
     // Centred in the window, in front of everything, for the page at url.
     void ShowPrivatePanel(const QString &url);
@@ -32,6 +35,7 @@ public:
     QPushButton *Button4() const { return m_button4; }
 
 private:
+    RunControl &m_run;
     std::function<void(const QString &)> m_openUrl;
     QLineEdit *m_edit1;
     QPushButton *m_button3;

@@ -15,7 +15,7 @@
 
 namespace orvix {
 
-TResumePanel::TResumePanel(QWidget *parent) : TCaptionPanel(QStringLiteral("Queue Manager"), parent)
+TResumePanel::TResumePanel(QWidget *parent) : TCaptionPanelK(QStringLiteral("Queue Manager"), parent)
 {
     setObjectName(QStringLiteral("panelQueueMessage2"));
     m_staticText2 = new QLabel(this);
@@ -34,7 +34,7 @@ TResumePanel::TResumePanel(QWidget *parent) : TCaptionPanel(QStringLiteral("Queu
     discard->setObjectName(QStringLiteral("bSessionDiscard"));
     connect(resume, &QPushButton::clicked, this, [this] { bSessionResumeOrDiscardClick(true); });
     connect(discard, &QPushButton::clicked, this, [this] { bSessionResumeOrDiscardClick(false); });
-    connect(this, &TCaptionPanel::closeClicked, this, &TResumePanel::panelQueueMessage2ButtonClick);
+    connect(this, &TCaptionPanelK::OnButtonClick, this, &TResumePanel::panelQueueMessage2ButtonClick);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -17,7 +17,7 @@ namespace orvix {
 class FoundSession;
 class QueueState;
 
-class TResumePanel : public TCaptionPanel
+class TResumePanel : public TCaptionPanelK
 {
     Q_OBJECT
 public:

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardItemModel>
 #include <QStyle>
 #include <QToolButton>
@@ -143,6 +144,18 @@ void TTopBar::bOpenURLClick()
 
 void TTopBar::bPasteUrlClick()
 {
+    // Several addresses (one per line, or apart by spaces) would paste as one bad address.
+    QStringList addresses;
+    const QString text = QApplication::clipboard()->text();
+    for (const QString &word : text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+        if (word.contains(QLatin1String("http"), Qt::CaseInsensitive))
+            addresses << word;
+    if (addresses.size() > 1) {
+        m_edURL->setText(addresses.first());
+        bOpenURLClick();
+        m_host.pastedSeveralAddresses(addresses);
+        return;
+    }
     m_edURL->selectAll();
     m_edURL->paste();
     if (m_edURL->text().contains(QLatin1String("http"), Qt::CaseInsensitive))

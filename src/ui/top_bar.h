@@ -29,6 +29,8 @@ public:
     virtual bool openInNewInstanceAllowed() = 0;
     virtual void openInNewInstance(const QString &url) = 0;
     virtual void searchLibrary(const QString &term) = 0;
+    // Paste and Go found several addresses on the clipboard and went to the first of them.
+    virtual void pastedSeveralAddresses(const QStringList &addresses) = 0;
 };
 
 enum class TStatusLight { Hidden, Red, Blue };

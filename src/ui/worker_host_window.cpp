@@ -11,7 +11,7 @@
 #include "foundation/paths.h"
 #include "library/picture_db.h"
 #include "queue/queue_state.h"
-#include "ui/browser/hidden_page_loader.h"
+#include "browser/hidden_page_loader.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -23,7 +23,7 @@ namespace orvix {
 
 TWindowWorkerHost::TWindowWorkerHost(TFormMain &window, ProgramContext &context)
     : m_window(window), m_context(context),
-      m_privatePanel(new TPrivatePicturePanel(&window, [&window](const QString &url) { window.navigate(url); }))
+      m_privatePanel(new TPrivatePicturePanel(&window, context.run(), [&window](const QString &url) { window.navigate(url); }))
 {
 }
 
@@ -37,7 +37,7 @@ void TWindowWorkerHost::AddToListViewQueue(const QString &caption, const QString
     m_bridge.call([&] { m_window.AddToListViewQueue(caption, queueLine); });
 }
 
-void TWindowWorkerHost::SetListViewQueueStatus(const QString &caption, const QString &status)
+void TWindowWorkerHost::SetListViewQueueStatus(const QString &caption, RowStatus status)
 {
     m_bridge.call([&] { m_context.queueRows().SetListViewQueueStatus(caption, status); });
 }
@@ -55,7 +55,7 @@ void TWindowWorkerHost::SetPrivatePanel(const QString &url)
 void TWindowWorkerHost::HidePrivatePanel()
 {
     m_bridge.call([&] { m_privatePanel->hide(); });
-    PrivatePanelShown = false;
+    m_context.run().PrivatePanelShown = false;
 }
 
 void TWindowWorkerHost::Navigate3(const QString &url)
@@ -95,13 +95,14 @@ void TWindowWorkerHost::PublishImage(const QString &fileName, const QString &url
         const QString imageId = QFileInfo(fileName).fileName().section(u'_', 0, 0);
         if (!imageId.isEmpty() && imageId == m_window.picturePanel()->shownImageId())
             m_window.picturePanel()->ShowLocalCopyStatus(imageId);
-        m_context.queueRows().SetListViewQueueStatus(url, QStringLiteral("done"));
+        m_context.queueRows().SetListViewQueueStatus(url, RowStatus::Done);
     });
 }
 
-void TWindowWorkerHost::ShowDownloading(const QString &caption)
+void TWindowWorkerHost::ShowDownloading(const DownloadProgress &progress)
 {
-    m_bridge.call([&] { m_window.statusBar()->showMessage(caption); });
+    const QString text = progress.text();
+    m_bridge.call([&] { m_window.statusBar()->showMessage(text); });
 }
 
 void TWindowWorkerHost::NotEnoughDiskSpace()

@@ -30,7 +30,7 @@ public:
     TPrivatePicturePanel *privatePanel() const { return m_privatePanel; }
 
     void AddToListViewQueue(const QString &caption, const QString &queueLine) override;
-    void SetListViewQueueStatus(const QString &caption, const QString &status) override;
+    void SetListViewQueueStatus(const QString &caption, RowStatus status) override;
     bool AddToQ2(const QStringList &entries, const QString &lineSuffix) override;
     void SetPrivatePanel(const QString &url) override;
     void HidePrivatePanel() override;
@@ -38,7 +38,7 @@ public:
     QString ReadHiddenBrowser() override;
     void ShowDownloadStatus() override;
     void PublishImage(const QString &fileName, const QString &url) override;
-    void ShowDownloading(const QString &caption) override;
+    void ShowDownloading(const DownloadProgress &progress) override;
     void NotEnoughDiskSpace() override;
     void QueueFinished() override;
     void Heartbeat() override {} // the debug square of the queue panel is not part of this window

@@ -62,21 +62,21 @@ TEST_F(SettingsTest, OlderSettingsFilesAreRenamed)
     writeFile("orvix_downloader.Session.ini", "[edURL.Text]\r\n>s\r\n");
     writeFile("OrvixDownloader.Session.ini", "current");
 
-    RenameOlderSettingsFirstStep();
+    RenameOlderSettingsFirstStep(GetSettingsFolder());
     EXPECT_EQ(readFile("OrvixDownloader.ini"), "[edStartPage.Text]\r\n>old\r\n");
     EXPECT_EQ(readFile("OrvixDownloader.Session.ini"), "current"); // never overwritten
 
-    RenameOlderSettingsSecondStep();
+    RenameOlderSettingsSecondStep(GetSettingsFolder());
     QByteArray merged = readFile("orvix_downloader.ini");
     merged.replace("\xEF\xBB\xBF", "");
     EXPECT_EQ(merged, "[edStartPage.Text]\r\n>old\r\n[edURL.Text]\r\n>http://h/old2/\r\n");
     // A file that has the pictures folder is complete already.
     writeFile("orvix_downloader.ini", "[edOutputPath.Text]\r\n>/p\r\n");
-    RenameOlderSettingsSecondStep();
+    RenameOlderSettingsSecondStep(GetSettingsFolder());
     EXPECT_EQ(readFile("orvix_downloader.ini"), "[edOutputPath.Text]\r\n>/p\r\n");
 
     QFile::remove(path("orvix_downloader2.ini"));
-    EXPECT_EQ(PrepareOlderSessionFile(), path("orvix_downloader2.ini"));
+    EXPECT_EQ(PrepareOlderSessionFile(GetSettingsFolder()), path("orvix_downloader2.ini"));
     EXPECT_EQ(readFile("orvix_downloader2.ini"), "[edOutputPath.Text]\r\n>/p\r\n");
 }
 

@@ -113,6 +113,7 @@ TEST(OrvixCliInspect, BadArgumentsExitWithTwo)
         {{"inspect", page, "--adress=x"}, "unknown option --adress=x"},
         {{"inspect", "/no/such/page.html"}, "cannot read /no/such/page.html"},
         {{"inspect", page, "--site="}, "--site needs a host"},
+        {{"inspect", page, "--site=https://127.0.0.1:8443"}, "http:// only"},
     };
     for (const auto &c : cases) {
         const CliRun r = runCli(c.args, withoutSite());

@@ -47,6 +47,7 @@ QProcessEnvironment CliSandbox::environment() const
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
     env.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
+    env.insert(moreEnvironment);
     return env;
 }
 

@@ -44,6 +44,8 @@ protected:
     // time for a listing page's scripts.
     QString timing = QStringLiteral("poll=0,pause=100,disk=100,browser=1500,check=20,fetchpause=100");
 
+    // Added to (or replacing) the environment of the runs.
+    QProcessEnvironment moreEnvironment;
     // A program that runs orvix-cli, given first (as "strace" and its options); none when empty.
     QStringList launcher;
     // Without it the runs get no --out (a test gives its own).

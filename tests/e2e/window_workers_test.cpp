@@ -17,9 +17,14 @@
 #include "pages/site.h"
 #include "photosite/photo_site_server.h"
 #include "queue/download_session.h"
+#include "queue/queue_line.h"
 #include "queue/queue_state.h"
 
+#include <QApplication>
 #include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -139,6 +144,44 @@ TEST_F(WindowWorkers, PrivatePictureWaitsOnItsPanelUntilSkipped)
     ASSERT_TRUE(test::waitUntil([&] { return queues.PageQueue.Count() == 0 && !panel->isVisible(); }, kWaitMs));
     EXPECT_EQ(queues.MediaQueue.Count(), 0);
     EXPECT_TRUE(QDir(w.context().session().PageQueueFolder).entryList(QDir::Files).isEmpty());
+}
+
+// A worker waiting on a message box must not hold up closing: the box goes with the window and
+// the workers end, instead of the main thread waiting for a worker that waits for the box.
+TEST_F(WindowWorkers, ClosingWhileAWorkerWaitsOnABoxEndsTheWorkers)
+{
+    // The media worker asks for a box when the fake download's sample picture is missing.
+    SetCommandLineArgs({QStringLiteral("fake_download")});
+    TFormMain &w = open();
+    const auto &p = m_site->manifest().pictures.first();
+    w.context().queues().QueueResumedMedia(
+        MediaLine{p.largestFileUrl, p.idX, QString(), p.pageUrl, pictures()}.line());
+
+    QElapsedTimer sinceClose;
+    bool boxSeen = false;
+    bool boxOutlivedClose = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        QMessageBox *box = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *b = qobject_cast<QMessageBox *>(top); b && b->isVisible() && b->text().contains(QStringLiteral("fake_download")))
+                box = b;
+        if (box && !boxSeen) {
+            boxSeen = true;
+            sinceClose.start();
+            w.close(); // runs inside the box's own event loop, as a close from the desktop would
+        } else if (box && sinceClose.isValid() && sinceClose.elapsed() > 10000) {
+            boxOutlivedClose = true; // the fault: only the user could end this wait
+            box->reject();
+        }
+    });
+    watch.start(20);
+    ASSERT_TRUE(test::waitUntil([&] { return boxSeen && !w.context().workersRunning(); }, kWaitMs));
+    watch.stop();
+    EXPECT_FALSE(boxOutlivedClose);
+    EXPECT_LT(sinceClose.elapsed(), 10000);
+    // The line was not lost: its item file waits for the next start.
+    EXPECT_EQ(QDir(w.context().session().MediaQueueFolder).entryList(QDir::Files).size(), 1);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // the host without a window.
 
 #include "app/headless_host.h"
+#include "foundation/run_control.h"
 #include "foundation/main_thread_call.h"
 #include "app/queue_rows.h"
 #include "foundation/log.h"
@@ -37,15 +38,16 @@ QStringList captions(const TQueueRows &rows)
 {
     QStringList list;
     for (const TQueueRow &row : rows.rows())
-        list << row.caption + u'=' + row.status;
+        list << row.caption + u'=' + RowStatusText(row.status);
     return list;
 }
 
 TEST(QueueRows, NewestFirstCompletedRowsMakeRoomAndDoneCleansUp)
 {
     drained();
-    debugMode = true; // "done" rows stay, as in debug mode
-    TQueueRows rows;
+    RunControl run(QStringLiteral("/unused/"));
+    run.debugMode = true; // "done" rows stay, as in debug mode
+    TQueueRows rows(run);
     for (int i = 0; i < TQueueRows::kMaxRows; ++i)
         rows.AddToListViewQueue(QString::number(i), QStringLiteral("line"));
     rows.AddToListViewQueue(QStringLiteral("extra"), QStringLiteral("line"));
@@ -53,19 +55,19 @@ TEST(QueueRows, NewestFirstCompletedRowsMakeRoomAndDoneCleansUp)
     EXPECT_EQ(rows.rows().first().caption, QStringLiteral("extra"));
 
     for (const char *caption : {"0", "1", "2"})
-        rows.SetListViewQueueStatus(QLatin1String(caption), QStringLiteral("done"));
+        rows.SetListViewQueueStatus(QLatin1String(caption), RowStatus::Done);
     rows.AddToListViewQueue(QStringLiteral("newest"), QStringLiteral("line"));
     // Completed rows go from the bottom up, only as many as needed.
     EXPECT_EQ(rows.rows().size(), TQueueRows::kMaxRows);
     EXPECT_EQ(captions(rows).mid(TQueueRows::kMaxRows - 2), (QStringList{QStringLiteral("3="), QStringLiteral("2=done")}));
 
-    debugMode = false;
-    rows.SetListViewQueueStatus(QStringLiteral("5"), QStringLiteral("failed"));
-    rows.SetListViewQueueStatus(QStringLiteral("7"), QStringLiteral("done"));
-    EXPECT_TRUE(rows.captionsWithStatus(QStringLiteral("done")).isEmpty());
-    EXPECT_EQ(rows.captionsWithStatus(QStringLiteral("failed")), QStringList{QStringLiteral("5")});
+    run.debugMode = false;
+    rows.SetListViewQueueStatus(QStringLiteral("5"), RowStatus::Failed);
+    rows.SetListViewQueueStatus(QStringLiteral("7"), RowStatus::Done);
+    EXPECT_TRUE(rows.captionsWithStatus(RowStatus::Done).isEmpty());
+    EXPECT_EQ(rows.captionsWithStatus(RowStatus::Failed), QStringList{QStringLiteral("5")});
 
-    rows.SetListViewQueueStatus(QStringLiteral("gone"), QStringLiteral("done"));
+    rows.SetListViewQueueStatus(QStringLiteral("gone"), RowStatus::Done);
     EXPECT_EQ(drained(), QStringList{QStringLiteral("Item not found in queue: gone")});
 }
 
@@ -112,9 +114,10 @@ TEST(HeadlessHost, FullDiskIsReportedOnceUntilAnotherMessage)
     const QString sessions = dir.filePath(QStringLiteral("orvix_sessions")) + u'/';
     QDir().mkpath(sessions + QStringLiteral("q1"));
     QDir().mkpath(sessions + QStringLiteral("q2"));
-    TQueueRows rows;
+    RunControl run(dir.path());
+    TQueueRows rows(run);
     NoRecords records;
-    QueueState queues({QStringLiteral("orvixsession_1"), sessions + QStringLiteral("q1/"), sessions + QStringLiteral("q2/")},
+    QueueState queues(run, {QStringLiteral("orvixsession_1"), sessions + QStringLiteral("q1/"), sessions + QStringLiteral("q2/")},
                       rows, records);
     PictureDatabase db(dir.path() + u'/');
     TMainThreadBridge bridge;

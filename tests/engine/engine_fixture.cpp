@@ -4,23 +4,10 @@
 #include "foundation/files.h"
 #include "foundation/log.h"
 #include "foundation/paths.h"
-#include "queue/control_flags.h"
 
 #include <QFile>
 
 namespace orvix::test {
-
-namespace {
-
-void clearFlags()
-{
-    AppClosing = false;
-    CancelMediaQueue = false;
-    CancelPageQueue = false;
-    QueuePaused = false;
-}
-
-} // namespace
 
 void EngineFixture::SetUp()
 {
@@ -30,7 +17,7 @@ void EngineFixture::SetUp()
     fast.pauseMs = 10;
     fast.timeoutSeconds = 5;
     SetFetchPageTiming(fast);
-    clearFlags();
+    m_run = std::make_unique<RunControl>(m_settings.path());
     takeMessages();
 }
 
@@ -38,7 +25,6 @@ void EngineFixture::TearDown()
 {
     SetFetchPageTiming(FetchPageTiming());
     SetSettingsFolder(m_previousSettings);
-    clearFlags();
 }
 
 QStringList EngineFixture::takeMessages()

@@ -1,15 +1,19 @@
 #pragma once
 
+#include "foundation/run_control.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace orvix::test {
 
-// Settings in a fresh folder, an empty message log, short retry pauses and cleared control
-// flags for each test; everything is put back afterwards.
+// Settings in a fresh folder with a run of its own (its control flags all clear), an empty
+// message log and short retry pauses for each test; everything is put back afterwards.
 class EngineFixture : public ::testing::Test
 {
 protected:
@@ -21,10 +25,14 @@ protected:
     // Text of "orvix.log" in the settings folder, empty when there is none.
     QString orvixLog() const;
 
+    // The test's run, on the settings folder.
+    RunControl &runControl() { return *m_run; }
+
     QTemporaryDir m_settings;
 
 private:
     QString m_previousSettings;
+    std::unique_ptr<RunControl> m_run;
 };
 
 } // namespace orvix::test

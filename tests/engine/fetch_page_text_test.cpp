@@ -3,7 +3,7 @@
 #include "engine/fetch_page_text.h"
 #include "engine_fixture.h"
 #include "local_servers.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ TEST_F(FetchPageTextTest, SucceedsAfterFailedAttempts)
             c.send("HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n<p>caf\xc3\xa9</p>\n<p>2</p>");
     });
     QString error;
-    const QString text = FetchPageText(server.url(QStringLiteral("/p")), error, kPrefix);
+    const QString text = FetchPageText(runControl(), server.url(QStringLiteral("/p")), error, kPrefix);
 
     EXPECT_EQ(text, QStringLiteral("<p>café</p>\r\n<p>2</p>\r\n"));
     EXPECT_EQ(error, QStringLiteral("Wininet error # 12152 : (Invalid HTTP Server Response)"));
@@ -45,7 +45,7 @@ TEST_F(FetchPageTextTest, GivesUpAfterFiveAttemptsAndLogsTheAddress)
 {
     const QString url = QStringLiteral("http://127.0.0.1:%1/gone").arg(UnusedPort());
     QString error;
-    EXPECT_EQ(FetchPageText(url, error, kPrefix), QString());
+    EXPECT_EQ(FetchPageText(runControl(), url, error, kPrefix), QString());
 
     const QString cannotConnect = QStringLiteral("Wininet error # 12029 : (Cannot connect)");
     EXPECT_EQ(error, cannotConnect);
@@ -58,7 +58,7 @@ TEST_F(FetchPageTextTest, EmptyPageIsAFailureWithoutRetries)
 {
     RawServer server([](RawConnection &c) { c.send("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n"); });
     QString error;
-    EXPECT_EQ(FetchPageText(server.url(QStringLiteral("/empty")), error, kPrefix), QString());
+    EXPECT_EQ(FetchPageText(runControl(), server.url(QStringLiteral("/empty")), error, kPrefix), QString());
     EXPECT_EQ(server.connections(), 1);
     EXPECT_EQ(error, QString());
     EXPECT_EQ(takeMessages(), QStringList({kPrefix}));
@@ -70,13 +70,13 @@ TEST_F(FetchPageTextTest, ClosingTheProgramCutsThePausesShort)
     FetchPageTiming slow;
     slow.pauseMs = 60000;
     SetFetchPageTiming(slow);
-    std::thread closer([] {
+    std::thread closer([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        AppClosing = true;
+        runControl().AppClosing = true;
     });
     const auto start = std::chrono::steady_clock::now();
     QString error;
-    FetchPageText(QStringLiteral("http://127.0.0.1:%1/").arg(UnusedPort()), error, kPrefix);
+    FetchPageText(runControl(), QStringLiteral("http://127.0.0.1:%1/").arg(UnusedPort()), error, kPrefix);
     closer.join();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }

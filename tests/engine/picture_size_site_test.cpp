@@ -7,7 +7,7 @@
 #include "engine_fixture.h"
 #include "pages/site.h"
 #include "photosite/photo_site_server.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,7 @@ protected:
 
     QString resolve(const photosite::ManifestPicture &p, const QString &pageUrl)
     {
-        return ResolvePictureFileUrl(p.id, p.secret, u'O', pageUrl);
+        return ResolvePictureFileUrl(runControl(), p.id, p.secret, u'O', pageUrl);
     }
     int sizesRequests() const
     {
@@ -148,7 +148,7 @@ TEST_F(PictureSizeSiteTest, FailingPagesAndCancelFlags)
     }
 
     m_site->clearFaults();
-    for (std::atomic<bool> *flag : {&CancelPageQueue, &CancelMediaQueue}) {
+    for (std::atomic<bool> *flag : {&runControl().CancelPageQueue, &runControl().CancelMediaQueue}) {
         *flag = true;
         EXPECT_EQ(resolve(p, p.pageUrl), QString());
         *flag = false;
@@ -165,7 +165,7 @@ TEST_F(PictureSizeSiteTest, EachSizeChoiceTakesTheFileTheSiteNames)
             continue;
         ASSERT_EQ(p.chosenFileUrls.size(), 3);
         for (int code = 0; code < 3; ++code)
-            EXPECT_EQ(ResolvePictureFileUrl(p.id, p.secret, letters[code], p.pageUrl), p.chosenFileUrls[code])
+            EXPECT_EQ(ResolvePictureFileUrl(runControl(), p.id, p.secret, letters[code], p.pageUrl), p.chosenFileUrls[code])
                 << p.pageUrl.toStdString() << " size " << code;
         for (const auto &s : p.sizes) {
             atLimit += s.fileUrl.toLower() == p.chosenFileUrls[0] && qMax(s.width, s.height) == kCurrentSizeMaxSide;

@@ -15,9 +15,9 @@ namespace {
 
 const QString kPrefix = QStringLiteral("URL failed (L/O): 7_ab: , error= ");
 
-QString resolve(const QString &pageUrl)
+QString resolve(const RunControl &run, const QString &pageUrl)
 {
-    return ResolvePictureFileUrl(QStringLiteral("7"), QStringLiteral("ab"), u'L', pageUrl);
+    return ResolvePictureFileUrl(run, QStringLiteral("7"), QStringLiteral("ab"), u'L', pageUrl);
 }
 
 class PictureSizeTest : public EngineFixture {};
@@ -41,7 +41,7 @@ TEST_F(PictureSizeTest, MissingMarkersGiveTheirMessages)
             res.set_content(c.page, "text/html");
         });
         server.start();
-        EXPECT_EQ(resolve(server.url(QStringLiteral("/photos/o/7/in/photostream/"))), QString()) << c.name;
+        EXPECT_EQ(resolve(runControl(), server.url(QStringLiteral("/photos/o/7/in/photostream/"))), QString()) << c.name;
         EXPECT_EQ(takeMessages(), QStringList(kPrefix + c.message)) << c.name;
     }
 }
@@ -49,7 +49,7 @@ TEST_F(PictureSizeTest, MissingMarkersGiveTheirMessages)
 TEST_F(PictureSizeTest, UnreachableSizesPageReportsThroughTheFetch)
 {
     const QString origin = QStringLiteral("http://127.0.0.1:%1").arg(orvix::test::UnusedPort());
-    EXPECT_EQ(resolve(origin + QStringLiteral("/photos/o/7/in/set-1")), QString());
+    EXPECT_EQ(resolve(runControl(), origin + QStringLiteral("/photos/o/7/in/set-1")), QString());
     const QStringList messages = takeMessages();
     ASSERT_EQ(messages.size(), 7) << messages.join(u'\n').toStdString(); // five attempts, the fetch's verdict, the lookup's
     EXPECT_EQ(messages.first(), kPrefix + QStringLiteral("Wininet error # 12029 : (Cannot connect)"));

@@ -5,7 +5,7 @@
 #include "engine/picture_file.h"
 #include "foundation/dialogs.h"
 #include "foundation/thread_string_list.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 #include "queue/queue_line.h"
 #include "local_servers.h"
 #include "worker_test_support.h"
@@ -259,10 +259,19 @@ TEST_F(MediaWorkerTest, CancelStopsTheRunningDownloadAndEmptiesTheQueue)
                 return true;
         return false;
     }));
-    CancelMediaQueue = true;
-    ASSERT_TRUE(waitFor([&] { return mediaQueueDone() && !CancelMediaQueue; }));
+    runControl().CancelMediaQueue = true;
+    ASSERT_TRUE(waitFor([&] { return mediaQueueDone() && !runControl().CancelMediaQueue; }));
     stop();
 
+    // The hosts get the progress as numbers: part of the announced size, never more.
+    bool partial = false;
+    for (const DownloadProgress &progress : host.progressReports())
+        if (progress.downloading()) {
+            EXPECT_EQ(progress.total, slow.largestBytes);
+            EXPECT_LE(progress.bytesRead, progress.total);
+            partial = partial || (progress.bytesRead > 0 && progress.bytesRead < progress.total);
+        }
+    EXPECT_TRUE(partial);
     EXPECT_EQ(host.statusOf(slow.largestFileUrl), QStringLiteral("canceled"));
     EXPECT_EQ(host.statusOf(next.largestFileUrl), QString());
     EXPECT_EQ(everyFile(), QStringList());

@@ -5,7 +5,7 @@
 #include "engine/listing_drop.h"
 #include "engine/page_worker.h"
 #include "foundation/thread_string_list.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 #include "queue/queue_line.h"
 #include "local_servers.h"
 #include "worker_test_support.h"
@@ -156,7 +156,7 @@ TEST_F(PageWorkerTest, PrivatePictureIsRefetchedUntilApprovedInTheBrowser)
     ASSERT_TRUE(waitFor([&] { return pageQueueDone(); }));
     stop();
     TCookieJar::instance().deleteCookie(approval);
-    EXPECT_FALSE(PrivatePanelShown);
+    EXPECT_FALSE(runControl().PrivatePanelShown);
     EXPECT_EQ(lines(queues->MediaQueue), QStringList{mediaLineFor(p)});
     EXPECT_EQ(host.statusOf(PageRowCaption(p.pageUrl)), QStringLiteral("done"));
 }
@@ -167,14 +167,14 @@ TEST_F(PageWorkerTest, SkippedPrivatePictureLeavesWithItsFileAndKeepsItsRow)
     const auto &next = publicPicture();
     queuePageLine(hidden.pageUrl);
     queuePageLine(next.pageUrl);
-    host.onPrivatePanel = [](const QString &) { SkipPrivatePicture = true; };
+    host.onPrivatePanel = [this](const QString &) { runControl().SkipPrivatePicture = true; };
     runWorker();
     ASSERT_TRUE(waitFor([&] { return pageQueueDone(); }));
     stop();
 
     EXPECT_EQ(host.statusOf(PageRowCaption(hidden.pageUrl)), QStringLiteral("<working>"));
     EXPECT_EQ(host.hidePanelCalls(), 1);
-    EXPECT_FALSE(PrivatePanelShown);
+    EXPECT_FALSE(runControl().PrivatePanelShown);
     EXPECT_EQ(lines(queues->MediaQueue), QStringList{mediaLineFor(next)});
     EXPECT_EQ(itemFiles(QueueKind::Page), QStringList());
 }
@@ -245,9 +245,9 @@ TEST_F(PageWorkerTest, CancelDuringALineMarksItCanceledAndEmptiesTheQueue)
     const auto &second = publicPicture(1);
     queuePageLine(first.pageUrl);
     queuePageLine(second.pageUrl);
-    host.onWorking = [](const QString &) { CancelPageQueue = true; };
+    host.onWorking = [this](const QString &) { runControl().CancelPageQueue = true; };
     runWorker();
-    ASSERT_TRUE(waitFor([&] { return pageQueueDone() && !CancelPageQueue; }));
+    ASSERT_TRUE(waitFor([&] { return pageQueueDone() && !runControl().CancelPageQueue; }));
     stop();
 
     EXPECT_EQ(host.statusOf(PageRowCaption(first.pageUrl)), QStringLiteral("canceled"));

@@ -3,7 +3,6 @@
 #include "foundation/errors.h"
 #include "foundation/retry_timing.h"
 #include "pages/site.h"
-#include "queue/control_flags.h"
 #include "queue/queue_line.h"
 #include "test_support.h"
 
@@ -17,13 +16,13 @@ void WorkerFakeHost::AddToListViewQueue(const QString &caption, const QString &q
     m_rows.append(caption + QStringLiteral(" => ") + queueLine);
 }
 
-void WorkerFakeHost::SetListViewQueueStatus(const QString &caption, const QString &status)
+void WorkerFakeHost::SetListViewQueueStatus(const QString &caption, RowStatus status)
 {
     {
         QMutexLocker lock(&m_lock);
-        m_statusEvents.append(caption + QStringLiteral(" = ") + status);
+        m_statusEvents.append(caption + QStringLiteral(" = ") + RowStatusText(status));
     }
-    if (onWorking && status == QString::fromUtf16(kRowWorking))
+    if (onWorking && status == RowStatus::Working)
         onWorking(caption);
 }
 
@@ -39,7 +38,7 @@ void WorkerFakeHost::SetPrivatePanel(const QString &url)
         QMutexLocker lock(&m_lock);
         m_privatePanels.append(url);
     }
-    PrivatePanelShown = true;
+    queues->run().PrivatePanelShown = true;
     if (onPrivatePanel)
         onPrivatePanel(url);
 }
@@ -48,7 +47,7 @@ void WorkerFakeHost::HidePrivatePanel()
 {
     QMutexLocker lock(&m_lock);
     ++m_hidePanel;
-    PrivatePanelShown = false;
+    queues->run().PrivatePanelShown = false;
 }
 
 void WorkerFakeHost::Navigate3(const QString &url)
@@ -74,10 +73,11 @@ void WorkerFakeHost::PublishImage(const QString &fileName, const QString &url)
     m_statusEvents.append(url + QStringLiteral(" = done"));
 }
 
-void WorkerFakeHost::ShowDownloading(const QString &caption)
+void WorkerFakeHost::ShowDownloading(const DownloadProgress &progress)
 {
     QMutexLocker lock(&m_lock);
-    m_downloading.append(caption);
+    m_downloading.append(progress.text());
+    m_progress.append(progress);
 }
 
 void WorkerFakeHost::NotEnoughDiskSpace()
@@ -136,6 +136,12 @@ QStringList WorkerFakeHost::privatePanels() const
     return m_privatePanels;
 }
 
+QList<DownloadProgress> WorkerFakeHost::progressReports() const
+{
+    QMutexLocker lock(&m_lock);
+    return m_progress;
+}
+
 QStringList WorkerFakeHost::downloadingTexts() const
 {
     QMutexLocker lock(&m_lock);
@@ -185,12 +191,10 @@ void WorkerSandbox::SetUp()
     EngineFixture::SetUp();
     m_previousHost = SiteHost();
     SetRetryTiming(RetryTiming{1, 1, 1});
-    PrivatePanelShown = false;
-    SkipPrivatePicture = false;
     const QString sessions = m_settings.filePath(QStringLiteral("orvix_sessions")) + u'/';
     QDir().mkpath(sessions + QStringLiteral("q1"));
     QDir().mkpath(sessions + QStringLiteral("q2"));
-    queues = std::make_unique<QueueState>(
+    queues = std::make_unique<QueueState>(runControl(),
         SessionFolders{QStringLiteral("orvixsession_1"), sessions + QStringLiteral("q1/"), sessions + QStringLiteral("q2/")},
         host, records);
     host.queues = queues.get();
@@ -204,8 +208,6 @@ void WorkerSandbox::TearDown()
     m_site.reset();
     SetSiteHost(m_previousHost);
     SetRetryTiming(RetryTiming());
-    PrivatePanelShown = false;
-    SkipPrivatePicture = false;
     EngineFixture::TearDown();
 }
 
@@ -272,7 +274,7 @@ QString WorkerSandbox::queueMediaLine(const QString &downloadUrl, const QString 
 void WorkerSandbox::run(TWorkerThread &worker)
 {
     stop();
-    AppClosing = false;
+    runControl().AppClosing = false;
     m_running = &worker;
     worker.Start();
 }
@@ -281,10 +283,10 @@ void WorkerSandbox::stop()
 {
     if (!m_running)
         return;
-    AppClosing = true;
+    runControl().AppClosing = true;
     m_running->WaitFor();
     m_running = nullptr;
-    AppClosing = false;
+    runControl().AppClosing = false;
 }
 
 QStringList WorkerSandbox::lines(TThreadStringList &list)

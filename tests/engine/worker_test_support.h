@@ -25,7 +25,7 @@ public:
     QueueState *queues = nullptr;
 
     void AddToListViewQueue(const QString &caption, const QString &queueLine) override;
-    void SetListViewQueueStatus(const QString &caption, const QString &status) override;
+    void SetListViewQueueStatus(const QString &caption, RowStatus status) override;
     bool AddToQ2(const QStringList &entries, const QString &lineSuffix) override;
     void SetPrivatePanel(const QString &url) override;
     void HidePrivatePanel() override;
@@ -33,7 +33,7 @@ public:
     QString ReadHiddenBrowser() override;
     void ShowDownloadStatus() override {}
     void PublishImage(const QString &fileName, const QString &url) override;
-    void ShowDownloading(const QString &caption) override;
+    void ShowDownloading(const DownloadProgress &progress) override;
     void NotEnoughDiskSpace() override;
     void QueueFinished() override;
     void Heartbeat() override {}
@@ -57,6 +57,7 @@ public:
     QStringList published() const;
     QStringList privatePanels() const;
     QStringList downloadingTexts() const;
+    QList<DownloadProgress> progressReports() const;
     int diskReports() const;
     int finishedReports() const;
     int hidePanelCalls() const;
@@ -68,6 +69,7 @@ private:
     QStringList m_published;
     QStringList m_privatePanels;
     QStringList m_downloading;
+    QList<DownloadProgress> m_progress;
     int m_diskReports = 0;
     int m_finished = 0;
     int m_hidePanel = 0;

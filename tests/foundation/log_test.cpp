@@ -1,5 +1,6 @@
 #include "foundation_fixture.h"
 
+#include "foundation/run_control.h"
 #include "foundation/alerts.h"
 #include "foundation/errors.h"
 #include "foundation/log.h"
@@ -41,7 +42,6 @@ protected:
     void TearDown() override
     {
         pendingLogMessages().Clear();
-        debugMode = false;
         SetProgramLog(nullptr);
         SandboxTest::TearDown();
     }
@@ -127,9 +127,10 @@ TEST_F(Logging, DebugMsgWritesOnlyInDebugMode)
     TLog log(&text);
     log.logToFile = false;
     SetProgramLog(&log);
-    DebugMsg("hidden");
-    debugMode = true;
-    DebugMsg("shown");
+    RunControl run(path(QString()));
+    DebugMsg(run, "hidden");
+    run.debugMode = true;
+    DebugMsg(run, "shown");
     ASSERT_EQ(text.size(), 1);
     EXPECT_TRUE(text[0].endsWith(": shown"));
 }

@@ -129,11 +129,15 @@ TEST_F(SystemHelpers, ShellCallsGoThroughTheDesktop)
     EXPECT_EQ(ShellOpen(path("pic.jpg")), 0);
     EXPECT_EQ(ShellOpen("https://example.org/", "", "/w"), 0);
     EXPECT_EQ(ShellOpen(path(".")), 0);
+    EXPECT_EQ(ShellOpen("\"" + path(".") + "\""), 0); // quoted as a command line writes it
+    EXPECT_EQ(ShellOpen("\"" + path("pic.jpg") + "\""), 0);
     EXPECT_TRUE(LocateInExplorer("\"" + path("pic.jpg") + "\""));
     EXPECT_FALSE(LocateInExplorer(path("gone.jpg")));
     EXPECT_TRUE(IsControlDown());
     SetDesktop(previous);
     EXPECT_EQ(desktop.calls, QStringList({"open " + path("pic.jpg") + " [] in " + QFileInfo(path("pic.jpg")).absolutePath(),
                                           "open https://example.org/ [] in /w", "folder " + path("."),
+                                          "folder " + path("."),
+                                          "open " + path("pic.jpg") + " [] in " + QFileInfo(path("pic.jpg")).absolutePath(),
                                           "locate " + path("pic.jpg")}));
 }

@@ -6,6 +6,8 @@
 #include "recording_reports.h"
 #include "test_support.h"
 
+#include "foundation/errors.h"
+
 #include <gtest/gtest.h>
 
 namespace orvix {
@@ -19,6 +21,7 @@ struct NumberingCase
     bool prev, next;
     const char *prevCaption, *nextCaption;
     int gotoItems;
+    bool hrefFirst = false;
 };
 
 class PageNumberingTest : public ::testing::Test
@@ -68,9 +71,19 @@ TEST_F(PageNumberingTest, FixturePaginatorsInEveryLinkStyle)
           "http://www.photosite.example/search/?q=kite&w=all&page=100", 1, 100,
           "http://www.photosite.example/search/?q=kite&w=all&page=[PAGE_NO]"},
          false, true, "<", "2 >", 100},
+        // The same page as a browser serialises it: the next link's href before its class.
+        {"search.html", "http://www.photosite.example/search/?q=kite&w=all",
+         {"", "http://www.photosite.example/search/?q=kite&w=all&page=2",
+          "http://www.photosite.example/search/?q=kite&w=all&page=1",
+          "http://www.photosite.example/search/?q=kite&w=all&page=100", 1, 100,
+          "http://www.photosite.example/search/?q=kite&w=all&page=[PAGE_NO]"},
+         false, true, "<", "2 >", 100, true},
     };
     for (const NumberingCase &c : cases) {
-        const QString text = test::readFixtureLatin1(QStringLiteral("pages/") + c.file);
+        QString text = test::readFixtureLatin1(QStringLiteral("pages/") + c.file);
+        if (c.hrefFirst) // as a browser serialises the page the site sent: attributes in its order
+            text.replace(QStringLiteral("<A class=Next href=\"http://www.photosite.example/search/page2/\">"),
+                         QStringLiteral("<A href=\"http://www.photosite.example/search/page2/\" class=Next>"));
         TPageNumbering state;
         test::RecordingReports reports;
         const TPagingView view = CreatePageNextPrev(text, QString::fromUtf8(c.address),
@@ -271,6 +284,17 @@ TEST(SiteHost, SettingAndNames)
         EXPECT_EQ(SiteHost(), QString::fromUtf8(c.host)) << c.given;
         EXPECT_EQ(SiteName(), QString::fromUtf8(c.name)) << c.given;
         EXPECT_EQ(SiteRoot(), QStringLiteral("http://") + QString::fromUtf8(c.host)) << c.given;
+    }
+    // Any other scheme is refused with the reason, never read as a host named "https".
+    SetSiteHost(QStringLiteral("127.0.0.1:8080"));
+    for (const char *given : {"https://127.0.0.1:8443", " HTTPS://www.example.test/", "ftp://host"}) {
+        try {
+            SetSiteHost(QString::fromUtf8(given));
+            ADD_FAILURE() << given << " was taken as " << SiteRoot().toStdString();
+        } catch (const EOrvix &e) {
+            EXPECT_TRUE(e.message().contains(QStringLiteral("http:// only"))) << e.message().toStdString();
+        }
+        EXPECT_EQ(SiteRoot(), QStringLiteral("http://127.0.0.1:8080")) << given;
     }
     qputenv(SiteEnvironmentVariable, "localhost:9");
     EXPECT_TRUE(SetSiteHostFromEnvironment());

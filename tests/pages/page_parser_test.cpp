@@ -237,5 +237,29 @@ TEST_F(PageParserTest, ModeNeedsItsSide)
     EXPECT_THROW(windowOnly.ParseHTMLSource_PicturePage(ParseModeWorker), std::logic_error);
 }
 
+// The window reads the browser's serialisation, already Unicode; the worker reads bytes widened
+// one per character. The same characters "Ã©" are a real title in the first and an encoded "é"
+// in the second.
+TEST_F(PageParserTest, ThumbnailTitlesAreDecodedOnlyFromWidenedBytes)
+{
+    const QString text = fixture("set.html").replace(QStringLiteral("title=\"Sunset | beach\""),
+                                                     QStringLiteral("title=\"Caf\u00C3\u00A9 sign\""));
+    FakeWindow w;
+    TPageParser parser(&w, nullptr);
+    w.source = w.serialisation = text;
+    w.address = w.last = QStringLiteral("http://www.photosite.example/photos/alice/sets/72157600/page2/");
+    parser.ParseHTMLSourceGui();
+    ASSERT_GE(w.entries.Count(), 1);
+    EXPECT_EQ(w.entries[0].PhotoTitle, QStringLiteral("Caf\u00C3\u00A9 sign"));
+
+    TPageWorkerContext ctx;
+    test::RecordingReports reports;
+    ctx.Reports = &reports;
+    ctx.WorkerPageText = text;
+    ParseWorkerMatrixPage(ctx);
+    ASSERT_FALSE(ctx.WorkerPageEntries.isEmpty());
+    EXPECT_TRUE(ctx.WorkerPageEntries[0].endsWith(QStringLiteral("|Caf\u00E9 sign"))) << ctx.WorkerPageEntries[0].toStdString();
+}
+
 } // namespace
 } // namespace orvix

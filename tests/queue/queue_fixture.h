@@ -9,14 +9,16 @@
 
 #include "foundation/dialogs.h"
 #include "foundation/log.h"
+#include "foundation/run_control.h"
 #include "foundation/thread_string_list.h"
 #include "pages/site.h"
-#include "queue/control_flags.h"
 #include "queue/picture_records.h"
 #include "queue/queue_view.h"
 
 #include <QMutex>
 #include <QSet>
+
+#include <memory>
 
 namespace orvix::test {
 
@@ -52,21 +54,20 @@ protected:
         m_savedRuntime = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime()));
         SetSiteHost(QString());
-        CancelMediaQueue = false;
-        CancelPageQueue = false;
+        m_run = std::make_unique<RunControl>(settings());
         pendingLogMessages().Clear();
         m_previousDialogs = SetDialogs(&dialogs);
     }
     void TearDown() override
     {
         SetDialogs(m_previousDialogs);
-        CancelMediaQueue = false;
-        CancelPageQueue = false;
         qputenv("XDG_RUNTIME_DIR", m_savedRuntime);
         SandboxTest::TearDown();
     }
 
     QString settings() const { return path(QString()) + u'/'; }
+    // The test's run on the settings folder, its flags all clear.
+    RunControl &runControl() { return *m_run; }
     QString runtime() const { return path(QStringLiteral("runtime")); }
     QString sessions() const { return settings() + QStringLiteral("orvix_sessions/"); }
     QString q1() const { return sessions() + QStringLiteral("q1/"); }
@@ -95,6 +96,7 @@ protected:
 
 private:
     QByteArray m_savedRuntime;
+    std::unique_ptr<RunControl> m_run;
     IDialogs *m_previousDialogs = nullptr;
 };
 

@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         QueueSandbox::SetUp();
-        queues = std::make_unique<QueueState>(folders(), view, pictures);
+        queues = std::make_unique<QueueState>(runControl(), folders(), view, pictures);
     }
     SessionFolders folders(const QString &name = QStringLiteral("orvixsession_1")) const
     {
@@ -97,7 +97,7 @@ TEST_F(QueueStateTest, QueuePictureQueuesLogsWritesAndRecords)
 
 TEST_F(QueueStateTest, QueuePictureIsRefusedWhileAQueueIsBeingCanceled)
 {
-    for (std::atomic<bool> *flag : {&CancelMediaQueue, &CancelPageQueue}) {
+    for (std::atomic<bool> *flag : {&runControl().CancelMediaQueue, &runControl().CancelPageQueue}) {
         *flag = true;
         EXPECT_FALSE(queues->QueuePicture(QStringLiteral("http://img/1.jpg"), QStringLiteral("1"),
                                           QStringLiteral("s"), QStringLiteral("t"), QString(),
@@ -144,7 +144,7 @@ TEST_F(QueueStateTest, NewNamesStepOverFilesLeftByAnEarlierRun)
 TEST_F(QueueStateTest, AnItemFileThatCannotBeWrittenRaisesAfterQueueing)
 {
     writeBytes(settings() + "not-a-folder", "x");
-    QueueState broken({QStringLiteral("orvixsession_1"), settings() + "not-a-folder/q1/",
+    QueueState broken(runControl(), {QStringLiteral("orvixsession_1"), settings() + "not-a-folder/q1/",
                        settings() + "not-a-folder/q2/"},
                       view, pictures);
     EXPECT_THROW(broken.QueuePage(QStringLiteral("u"), QStringLiteral("line")), EOrvix);
@@ -203,7 +203,7 @@ TEST_F(QueueStateTest, ThePictureDatabaseKeepsSavedPicturesOutOfAListing)
     PictureDatabase db(settings());
     db.LoadImagesDb();
     PictureDbRecords records(db);
-    QueueState real(folders(QStringLiteral("orvixsession_2")), view, records);
+    QueueState real(runControl(), folders(QStringLiteral("orvixsession_2")), view, records);
     const QString saved = site("/photos/u/123/");
     const QString unsaved = site("/photos/u/456/");
     real.QueuePicture(QStringLiteral("http://img/123.jpg"), QStringLiteral("123"), QStringLiteral("abc"),

@@ -6,6 +6,8 @@
 // Lines are numbered from 1 and carry the tag given as the first argument. Answers "ok" (or
 // "found NAME" / "found -", "entry LINE" before it) after each command.
 
+#include "foundation/paths.h"
+#include "foundation/run_control.h"
 #include "queue/download_session.h"
 #include "queue/incomplete_session.h"
 #include "queue/picture_records.h"
@@ -40,7 +42,8 @@ int main(int argc, char **argv)
         return 1;
     NullQueueView view;
     NoPictures pictures;
-    QueueState queues(session.folders(), view, pictures);
+    RunControl run(GetSettingsFolder());
+    QueueState queues(run, session.folders(), view, pictures);
     say(QStringLiteral("slot ") + session.SessionName);
 
     int media = 0;

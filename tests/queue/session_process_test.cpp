@@ -86,7 +86,7 @@ protected:
     void start()
     {
         ASSERT_TRUE(session.Start());
-        queues = std::make_unique<QueueState>(session.folders(), view, pictures);
+        queues = std::make_unique<QueueState>(runControl(), session.folders(), view, pictures);
     }
     std::unique_ptr<FoundSession> find() { return FindIncompleteSession(sessions(), queues->itemFiles()); }
     static QStringList foundAnswer(const QString &name, const QStringList &entries)

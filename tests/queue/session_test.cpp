@@ -38,7 +38,7 @@ protected:
     void start(const QString &sessionsFolder = SessionsFolder())
     {
         ASSERT_TRUE(session.Start(sessionsFolder));
-        queues = std::make_unique<QueueState>(session.folders(), view, pictures);
+        queues = std::make_unique<QueueState>(runControl(), session.folders(), view, pictures);
     }
     std::unique_ptr<FoundSession> find()
     {
@@ -146,7 +146,7 @@ TEST_F(SessionTest, ResumeWhileCancelingKeepsTheMediaLinesForLater)
     start();
     auto found = find();
     ASSERT_NE(found, nullptr);
-    CancelMediaQueue = true;
+    runControl().CancelMediaQueue = true;
     found->Resume(*queues);
     EXPECT_EQ(dialogs.shown(), QStringList({"info: queue is being canceled. please try again in 5 seconds."}));
     EXPECT_EQ(queues->MediaQueue.Count(), 0);

@@ -5,8 +5,8 @@
 #include "engine/cookie_jar.h"
 #include "engine/ie_http.h"
 #include "test_support.h"
-#include "ui/browser/browser_profile.h"
-#include "ui/browser/hidden_page_loader.h"
+#include "browser/browser_profile.h"
+#include "browser/hidden_page_loader.h"
 
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>

@@ -4,7 +4,7 @@
 #include "foundation/paths.h"
 #include "pages/site.h"
 #include "test_support.h"
-#include "ui/browser/web_browser_k.h"
+#include "ui/web_browser_k.h"
 
 namespace orvix::test {
 

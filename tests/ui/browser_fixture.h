@@ -1,7 +1,7 @@
 #pragma once
 
 #include "photosite/photo_site_server.h"
-#include "ui/browser/web_browser_k.h"
+#include "ui/web_browser_k.h"
 
 #include <QList>
 #include <QString>

@@ -4,7 +4,7 @@
 
 #include "pages/page_parser.h"
 #include "test_support.h"
-#include "ui/browser/hidden_page_loader.h"
+#include "browser/hidden_page_loader.h"
 
 namespace orvix::test {
 namespace {

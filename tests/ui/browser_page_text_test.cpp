@@ -5,9 +5,9 @@
 
 #include "pages/page_parser.h"
 #include "test_support.h"
-#include "ui/browser/browser_profile.h"
-#include "ui/browser/document_snapshot.h"
-#include "ui/browser/web_browser_k.h"
+#include "browser/browser_profile.h"
+#include "browser/document_snapshot.h"
+#include "ui/web_browser_k.h"
 
 #include <QWebEnginePage>
 

@@ -4,7 +4,7 @@
 #include "engine/cookie_jar.h"
 #include "foundation/paths.h"
 #include "test_support.h"
-#include "ui/browser/browser_profile.h"
+#include "browser/browser_profile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

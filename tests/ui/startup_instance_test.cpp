@@ -39,7 +39,9 @@ protected:
         qputenv("XDG_RUNTIME_DIR", m_previousRuntime);
     }
 
-    QProcess &start(QStringList arguments)
+    // site: the photo site switch; nothing listens on port 1, so pages fail fast and nothing
+    // leaves the machine.
+    QProcess &start(QStringList arguments, const QString &site = QStringLiteral("127.0.0.1:1"))
     {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -48,8 +50,7 @@ protected:
         env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
         p->setProcessEnvironment(env);
         p->setProcessChannelMode(QProcess::MergedChannels);
-        // Nothing listens on port 1: the pages fail fast and nothing leaves the machine.
-        arguments << QStringLiteral("settings=") + m_settings.path() << QStringLiteral("site=127.0.0.1:1");
+        arguments << QStringLiteral("settings=") + m_settings.path() << QStringLiteral("site=") + site;
         p->start(test::binaryDir() + QStringLiteral("/src/ui/orvix"), arguments);
         EXPECT_TRUE(p->waitForStarted(10000));
         m_processes.push_back(std::move(p));
@@ -113,4 +114,14 @@ TEST_F(SingleInstance, NoMutexStartsASecondCopyInTheNextSlot)
     EXPECT_TRUE(sessionMarker(2));
     EXPECT_EQ(first.state(), QProcess::Running);
     EXPECT_EQ(second.state(), QProcess::Running);
+}
+
+TEST_F(SingleInstance, SiteWithAnotherSchemeIsRefusedWithItsReason)
+{
+    QProcess &p = start({}, QStringLiteral("https://127.0.0.1:1"));
+    ASSERT_TRUE(p.waitForFinished(kStartMs));
+    const QString output = QString::fromLocal8Bit(p.readAll());
+    EXPECT_EQ(p.exitCode(), 1) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("http:// only"))) << output.toStdString();
+    EXPECT_FALSE(MutexExists(SessionSlotName(1)));
 }

@@ -4,22 +4,35 @@
 #include "test_support.h"
 
 #include "ui/main_window.h"
+#include "ui/messages_panel.h"
 #include "ui/page_type_area.h"
 #include "ui/picture_panel.h"
+#include "ui/top_bar.h"
+#include "ui/web_browser_k.h"
 
 #include "app/program_context.h"
+#include "foundation/alerts.h"
 #include "foundation/command_line.h"
+#include "foundation/desktop.h"
+#include "foundation/dialogs.h"
+#include "foundation/log.h"
 #include "foundation/paths.h"
 #include "foundation/text_files.h"
+#include "library/picture_db.h"
 #include "pages/page_mode.h"
 #include "pages/site.h"
 #include "photosite/photo_site_server.h"
-#include "queue/control_flags.h"
+#include "foundation/run_control.h"
 #include "queue/download_session.h"
 #include "queue/queue_state.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QToolButton>
+#include <QWebEnginePage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -75,9 +88,60 @@ protected:
         throw std::runtime_error("no accented title on the site");
     }
 
+    // The number the window gives for the thumbnails it read ("N pictures on this page").
+    int picturesShown()
+    {
+        const QString tip = m_window->findChild<QPushButton *>(QStringLiteral("bSaveMultiple"))->toolTip();
+        return tip.endsWith(QStringLiteral(" pictures on this page")) ? tip.section(u' ', 0, 0).toInt() : -1;
+    }
+
+    const photosite::ManifestListingPage &sampleSetPage()
+    {
+        for (const auto &page : m_site.manifest().listingPages)
+            if (page.url == m_site.manifest().sampleSetUrl)
+                return page;
+        throw std::runtime_error("no sample set on the site");
+    }
+
     QTemporaryDir m_settings;
     photosite::PhotoSiteServer m_site;
     std::unique_ptr<TFormMain> m_window;
+};
+
+// What the window asked of the desktop, and whether a box opened inside a browser report.
+struct RecordingDesktop : IDesktop
+{
+    QStringList calls;
+    int openTarget(const QString &t, const QString &, const QString &) override
+    {
+        calls << QStringLiteral("open ") + t;
+        return 0;
+    }
+    int openFolder(const QString &f) override
+    {
+        calls << QStringLiteral("folder ") + f;
+        return 0;
+    }
+    bool locateFile(const QString &) override { return true; }
+    void forceForeground(QObject *) override {}
+    bool isShiftDown() override { return false; }
+    bool isControlDown() override { return false; }
+};
+
+struct RecordingAlerts : IAlerts
+{
+    QStringList shown;
+    bool fullScreenInFront() override { return false; }
+    void showPopup(const QString &text, int) override { shown << text; }
+};
+
+// Installs an implementation for one test, and puts the window's back.
+template <typename T, T *(*Set)(T *)>
+struct Installed
+{
+    explicit Installed(T &now) : previous(Set(&now)) {}
+    ~Installed() { Set(previous); }
+    T *previous;
 };
 
 } // namespace
@@ -160,7 +224,7 @@ TEST_F(WindowBrowsing, SavePictureQueuesThePageLineWithItsItemFile)
     const auto &truth = pictureWithAccents();
     TFormMain &w = open(truth.pageUrl);
     ASSERT_TRUE(test::waitUntil([&] { return !edit("edImageID")->text().isEmpty(); }, kPageWaitMs));
-    QueuePaused = true; // the page worker would take the line away while it is looked at
+    w.context().run().QueuePaused = true; // the page worker would take the line away while it is looked at
 
     m_window->findChild<QComboBox *>(QStringLiteral("cbImageSizeToSave"))->setCurrentIndex(TPicturePanel::SizeLarge);
     edit("edImageTags")->setText(QStringLiteral("roofs|evening"));
@@ -184,4 +248,135 @@ TEST_F(WindowBrowsing, SavePictureQueuesThePageLineWithItsItemFile)
     w.picturePanel()->ShowLocalCopyStatus(truth.id);
     EXPECT_EQ(w.picturePanel()->pcSinglePictureMode()->currentIndex(), 2);
     EXPECT_TRUE(widget("labelLocalExists")->isVisibleTo(&w));
+}
+
+// A listing whose server stalls halfway is first reported half loaded; the complete document
+// must be read again, not taken for the same page.
+TEST_F(WindowBrowsing, StalledSetPageIsReadAgainOnceComplete)
+{
+    const auto &page = sampleSetPage();
+    ASSERT_GT(page.entries.size(), 0);
+    m_site.addFault(photosite::parseFaultRule(page.path + QStringLiteral("=stall:1")));
+    TFormMain &w = open(page.url);
+    ASSERT_TRUE(test::waitUntil([&] { return picturesShown() == int(page.entries.size()); }, kPageWaitMs))
+        << "pictures shown: " << picturesShown();
+    EXPECT_TRUE(w.pageTypeArea()->SaveMultipleShown());
+}
+
+// Thumbnails a script adds after the load (the page arrives late, too) are new content.
+TEST_F(WindowBrowsing, ThumbnailsAppendedByScriptAreReadAgain)
+{
+    const auto &page = sampleSetPage();
+    m_site.addFault(photosite::parseFaultRule(page.path + QStringLiteral("=delay:1")));
+    TFormMain &w = open(page.url);
+    const int first = int(page.entries.size());
+    ASSERT_TRUE(test::waitUntil([&] { return picturesShown() == first; }, kPageWaitMs));
+
+    // One more thumbnail like the page's first, of another picture number.
+    w.wbMainBrowser()->page()->runJavaScript(QStringLiteral(
+        "var t = document.getElementById('setThumbs'); var h = t.querySelector('a').outerHTML;"
+        "var id = h.match(/\\/(\\d+)\\//)[1]; t.insertAdjacentHTML('beforeend', h.split(id).join(id + '7'));"));
+    EXPECT_TRUE(test::waitUntil([&] { return picturesShown() == first + 1; }, kPageWaitMs))
+        << "pictures shown: " << picturesShown();
+}
+
+// A box the parse opens (here: a photo paragraph it cannot read) must not open while the
+// browser's report is still being handled: the browser would deliver nothing until it closed.
+TEST_F(WindowBrowsing, ParseBoxesOpenAfterTheBrowserReportReturned)
+{
+    struct Dialogs : ScriptedDialogs
+    {
+        TFormMain *window = nullptr;
+        QStringList insideReport;
+        void info(const QString &text) override
+        {
+            if (window->wbMainBrowser()->Reporting())
+                insideReport << text;
+            ScriptedDialogs::info(text);
+        }
+    } dialogs;
+    TFormMain &w = open(QUrl::fromLocalFile(test::fixturePath(QStringLiteral("pages/photo_paragraphs.html"))).toString());
+    dialogs.window = &w;
+    ScopedDialogs installed(dialogs);
+    ASSERT_TRUE(test::waitUntil([&] { return !dialogs.shown().filter(QStringLiteral("p202: parsing failed")).isEmpty(); },
+                                kPageWaitMs))
+        << dialogs.shown().join(u'\n').toStdString();
+    EXPECT_TRUE(dialogs.insideReport.isEmpty()) << dialogs.insideReport.join(u'\n').toStdString();
+    EXPECT_TRUE(w.documentParsed());
+}
+
+TEST_F(WindowBrowsing, SearchResultsPageTellsNothingUnknown)
+{
+    const QString url = m_site.baseUrl() + QStringLiteral("/search/?q=lake&w=all");
+    TFormMain &w = open(url);
+    ASSERT_TRUE(waitParsed(w, url));
+    ASSERT_TRUE(test::waitUntil([&] { return picturesShown() > 0; }, kPageWaitMs));
+    // The page's later reports, and the message log's once-a-second round.
+    test::waitUntil([] { return false; }, 2500);
+    const QStringList lines = w.messagesPanel()->lines();
+    EXPECT_TRUE(lines.filter(QStringLiteral("unknown page type")).isEmpty()) << lines.join(u'\n').toStdString();
+}
+
+TEST_F(WindowBrowsing, SubfolderButtonOpensTheFolderItself)
+{
+    const auto &truth = pictureWithAccents();
+    TFormMain &w = open(truth.pageUrl);
+    ASSERT_TRUE(test::waitUntil([&] { return !edit("edImageID")->text().isEmpty(); }, kPageWaitMs));
+    RecordingDesktop desktop;
+    Installed<IDesktop, SetDesktop> installed(desktop);
+    edit("edOutputPathInner")->setText(QStringLiteral("harbour"));
+    m_window->findChild<QToolButton *>(QStringLiteral("btnOpenSubfolder1"))->click();
+
+    const QString folder = IncludeTrailingBackslash(w.context().outputFolder()) + QStringLiteral("harbour");
+    EXPECT_EQ(desktop.calls, QStringList{QStringLiteral("folder ") + folder});
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+}
+
+TEST_F(WindowBrowsing, PasteAndGoWithSeveralAddressesOpensTheFirstAndOffersToQueueAll)
+{
+    QList<const photosite::ManifestPicture *> chosen;
+    for (const auto &p : m_site.manifest().pictures)
+        if (!p.isPrivate && chosen.size() < 3)
+            chosen << &p;
+    ASSERT_EQ(chosen.size(), 3);
+    TFormMain &w = open(m_site.baseUrl() + QStringLiteral("/"));
+    ASSERT_TRUE(waitParsed(w, m_site.baseUrl() + QStringLiteral("/")));
+    w.context().run().QueuePaused = true; // the page worker would take the lines away while they are looked at
+
+    for (const bool answerOk : {false, true}) {
+        ScriptedDialogs dialogs;
+        dialogs.answerOk = answerOk;
+        ScopedDialogs installed(dialogs);
+        QApplication::clipboard()->setText(chosen[0]->pageUrl + QStringLiteral("\n") + chosen[1]->pageUrl
+                                           + QStringLiteral("\r\n  ") + chosen[2]->pageUrl + QStringLiteral("\n"));
+        m_window->findChild<QToolButton *>(QStringLiteral("bPasteUrl"))->click();
+
+        EXPECT_EQ(edit("edURL")->text(), chosen[0]->pageUrl);
+        ASSERT_EQ(dialogs.shown().size(), 1);
+        EXPECT_TRUE(dialogs.shown()[0].contains(QStringLiteral("3 picture page addresses"))) << dialogs.shown()[0].toStdString();
+        QueueState &queues = w.context().queues();
+        ASSERT_EQ(queues.PageQueue.Count(), answerOk ? 3 : 0);
+        for (int i = 0; i < queues.PageQueue.Count(); ++i)
+            EXPECT_TRUE(queues.PageQueue.Strings(i).startsWith(chosen[i]->pageUrl + QStringLiteral("|id:1|0||")))
+                << queues.PageQueue.Strings(i).toStdString();
+    }
+    EXPECT_TRUE(test::waitUntil([&] { return w.wbMainBrowser()->LocationURL() == chosen[0]->pageUrl; }, kPageWaitMs));
+}
+
+TEST_F(WindowBrowsing, DebugReloadOfThePictureDatabaseIsToldOnce)
+{
+    TFormMain &w = open(m_site.baseUrl() + QStringLiteral("/"));
+    ASSERT_TRUE(test::waitUntil([&] { return w.programInitialized(); }, kPageWaitMs));
+    const QString db = w.context().pictures().imagesDbPath();
+    ASSERT_TRUE(QFileInfo::exists(db)) << db.toStdString();
+    QFile file(db);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+    file.close();
+
+    RecordingAlerts alerts;
+    Installed<IAlerts, SetAlerts> installed(alerts);
+    w.context().run().debugMode = true;
+    w.ApplicationEvents1Activate();
+    EXPECT_EQ(alerts.shown.filter(QStringLiteral("imagesDB_sl.LoadFromFile")).size(), 1) << alerts.shown.join(u'\n').toStdString();
 }

@@ -13,6 +13,7 @@
 #include "foundation/dialogs.h"
 #include "foundation/errors.h"
 #include "foundation/log.h"
+#include "foundation/run_control.h"
 #include "pages/site.h"
 #include "queue/download_session.h"
 #include "queue/incomplete_session.h"
@@ -254,7 +255,8 @@ TEST(ResumePanel, ItemFileThatCannotBeWrittenIsToldNotThrown)
     ASSERT_TRUE(session.Start(sessions));
     NullQueueView view;
     NoPictures pictures;
-    QueueState queues(session.folders(), view, pictures);
+    RunControl run(dir.path());
+    QueueState queues(run, session.folders(), view, pictures);
     std::unique_ptr<FoundSession> found = FindIncompleteSession(session.sessionsFolder(), queues.itemFiles());
     ASSERT_NE(found, nullptr);
     QWidget window;

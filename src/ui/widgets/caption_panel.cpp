@@ -1,105 +1,178 @@
 #include "caption_panel.h"
 
-#include <QHBoxLayout>
+#include "foundation/dialogs.h"
+
+#include <QApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace orvix {
 
-TCaptionPanel::TCaptionPanel(const QString &caption, QWidget *parent) : QFrame(parent)
+TCaptionPanelK::TCaptionPanelK(const QString &caption, QWidget *parent) : QFrame(parent)
 {
-    setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    FCaptionColor = pal.color(QPalette::Active, QPalette::Highlight);
+    setMouseTracking(true);
 
-    m_captionBar = new QWidget(this);
-    m_captionBar->setObjectName(QStringLiteral("captionBar"));
-    m_captionBar->setAutoFillBackground(true);
-    QPalette pal = m_captionBar->palette();
-    pal.setColor(QPalette::Window, pal.color(QPalette::Highlight));
-    pal.setColor(QPalette::WindowText, pal.color(QPalette::HighlightedText));
-    m_captionBar->setPalette(pal);
-    m_captionBar->setCursor(Qt::SizeAllCursor);
-    m_captionBar->installEventFilter(this);
+    m_headerPanel = new QWidget(this);
+    m_headerPanel->setObjectName(QStringLiteral("headerPanel"));
+    m_headerPanel->setAutoFillBackground(true);
+    m_headerPanel->setFixedHeight(kCaptionHeight);
+    m_headerPanel->installEventFilter(this);
 
-    m_title = new QLabel(caption, m_captionBar);
-    QFont bold = m_title->font();
+    m_headerLabel = new QLabel(QStringLiteral("Header caption1"), m_headerPanel);
+    m_headerLabel->setObjectName(QStringLiteral("headerLabel"));
+    QPalette white = m_headerLabel->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    m_headerLabel->setPalette(white);
+    QFont bold = m_headerLabel->font();
     bold.setBold(true);
-    m_title->setFont(bold);
-    m_close = new QToolButton(m_captionBar);
-    m_close->setObjectName(QStringLiteral("captionCloseButton"));
-    m_close->setText(QStringLiteral("\u00D7"));
-    m_close->setAutoRaise(true);
-    m_close->setCursor(Qt::ArrowCursor);
-    connect(m_close, &QToolButton::clicked, this, &TCaptionPanel::closeClicked);
+    m_headerLabel->setFont(bold);
+    m_headerLabel->move(5, 5);
+    m_headerLabel->installEventFilter(this);
 
-    auto *bar = new QHBoxLayout(m_captionBar);
-    bar->setContentsMargins(6, 2, 2, 2);
-    bar->addWidget(m_title, 1);
-    bar->addWidget(m_close);
+    m_closeButton = new QToolButton(m_headerPanel);
+    m_closeButton->setObjectName(QStringLiteral("CloseButton"));
+    m_closeButton->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    m_closeButton->setAutoRaise(true);
+    m_closeButton->setFixedSize(kCaptionHeight - 2, kCaptionHeight - 2);
+    m_closeButton->setCursor(Qt::ArrowCursor);
+    connect(m_closeButton, &QToolButton::clicked, this, [this] { Q_EMIT OnButtonClick(this); });
 
     auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(1, 1, 1, 1);
     outer->setSpacing(0);
-    outer->addWidget(m_captionBar);
-    m_content = new QVBoxLayout;
+    outer->addWidget(m_headerPanel);
+    auto *contentArea = new QWidget(this);
+    contentArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_content = new QVBoxLayout(contentArea);
     m_content->setContentsMargins(6, 6, 6, 6);
-    outer->addLayout(m_content, 1);
+    outer->addWidget(contentArea, 1);
+
+    // Focus arriving anywhere inside brings the panel to the front.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && isAncestorOf(now))
+            raise();
+    });
+
+    setCaptionColor(FCaptionColor);
+    setCaption(caption);
+    applyFrame();
 }
 
-void TCaptionPanel::setCaption(const QString &caption) { m_title->setText(caption); }
-QString TCaptionPanel::caption() const { return m_title->text(); }
-
-void TCaptionPanel::MakeCaptionVisible()
+void TCaptionPanelK::setCaption(const QString &caption)
 {
-    QWidget *p = parentWidget();
-    if (!p)
-        return;
-    const int barHeight = m_captionBar->sizeHint().height();
-    const int x = std::clamp(this->x(), 0, std::max(0, p->width() - 60));
-    const int y = std::clamp(this->y(), 0, std::max(0, p->height() - barHeight));
-    move(x, y);
+    FCaption = caption;
+    m_headerLabel->setText(caption);
+    m_headerLabel->adjustSize();
 }
 
-void TCaptionPanel::ShowInFront()
+void TCaptionPanelK::setCaptionColor(const QColor &color)
+{
+    FCaptionColor = color;
+    QPalette pal = m_headerPanel->palette();
+    pal.setColor(QPalette::Window, color);
+    m_headerPanel->setPalette(pal);
+}
+
+void TCaptionPanelK::setTag(int tag)
+{
+    m_tag = tag;
+    applyFrame();
+}
+
+void TCaptionPanelK::applyFrame()
+{
+    const int f = m_tag == kNoSizingFrameTag ? 0 : kSizingFrame;
+    layout()->setContentsMargins(f, f, f, f);
+    update();
+}
+
+bool TCaptionPanelK::IsAligned() const
+{
+    if (m_aligned)
+        return true;
+    QWidget *p = parentWidget();
+    return p && p->layout() && p->layout()->indexOf(const_cast<TCaptionPanelK *>(this)) >= 0;
+}
+
+void TCaptionPanelK::MakeHeaderVisible()
+{
+    auto keepLeftTop = [this] {
+        int left = x();
+        int top = y();
+        if (top < 0)
+            top = 0;
+        if (left + width() < kKeepVisible)
+            left = kKeepVisible - width();
+        move(left, top);
+    };
+    keepLeftTop();
+    QWidget *p = parentWidget();
+    if (!p) {
+        InfoBox(QStringLiteral("CaptionPanelK [") + objectName() + QStringLiteral("] does not have a parent"));
+        return;
+    }
+    int left = x();
+    int top = y();
+    if (top > p->height() - kKeepVisible)
+        top = p->height() - kKeepVisible;
+    if (left > p->width() - kKeepVisible)
+        left = p->width() - kKeepVisible;
+    move(left, top);
+    keepLeftTop();
+}
+
+void TCaptionPanelK::ShowInFront()
 {
     show();
     raise();
-    MakeCaptionVisible();
+    MakeHeaderVisible();
 }
 
-void TCaptionPanel::CenterInParent()
+void TCaptionPanelK::CenterInParent()
 {
     if (QWidget *p = parentWidget())
         move((p->width() - width()) / 2, (p->height() - height()) / 2);
 }
 
-bool TCaptionPanel::eventFilter(QObject *watched, QEvent *event)
+bool TCaptionPanelK::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_captionBar)
+    if (watched != m_headerPanel && watched != m_headerLabel)
         return QFrame::eventFilter(watched, event);
+    auto *me = static_cast<QMouseEvent *>(event);
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
-        auto *me = static_cast<QMouseEvent *>(event);
-        if (me->button() == Qt::LeftButton) {
-            m_dragging = true;
-            m_dragOffset = me->globalPosition().toPoint() - pos();
-            raise();
-            return true;
-        }
-        break;
+        // Positions are taken in caption-bar coordinates: the bar moves with the panel.
+        const QPoint pos = watched == m_headerLabel ? m_headerLabel->mapToParent(me->position().toPoint())
+                                                    : me->position().toPoint();
+        _headerMouseDownX = pos.x();
+        _headerMouseDownY = pos.y();
+        _isHeaderMouseDown = true;
+        raise();
+        return true;
     }
     case QEvent::MouseMove:
-        if (m_dragging) {
-            move(static_cast<QMouseEvent *>(event)->globalPosition().toPoint() - m_dragOffset);
+        if (_isHeaderMouseDown && !IsAligned()) {
+            const QPoint pos = watched == m_headerLabel ? m_headerLabel->mapToParent(me->position().toPoint())
+                                                        : me->position().toPoint();
+            move(x() + pos.x() - _headerMouseDownX, y() + pos.y() - _headerMouseDownY);
             return true;
         }
         break;
     case QEvent::MouseButtonRelease:
-        if (m_dragging) {
-            m_dragging = false;
-            Q_EMIT mouseReleased();
+        if (_isHeaderMouseDown) {
+            _isHeaderMouseDown = false;
+            MakeHeaderVisible();
+            Q_EMIT OnMouseUp(this, me->button(), me->modifiers(),
+                             static_cast<QWidget *>(watched)->mapTo(this, me->position().toPoint()));
             return true;
         }
         break;
@@ -109,10 +182,97 @@ bool TCaptionPanel::eventFilter(QObject *watched, QEvent *event)
     return QFrame::eventFilter(watched, event);
 }
 
-void TCaptionPanel::mouseReleaseEvent(QMouseEvent *event)
+Qt::Edges TCaptionPanelK::edgesAt(const QPoint &pos) const
 {
+    Qt::Edges edges;
+    if (m_tag == kNoSizingFrameTag)
+        return edges;
+    const int f = kSizingFrame;
+    if (pos.x() < f)
+        edges |= Qt::LeftEdge;
+    if (pos.x() >= width() - f)
+        edges |= Qt::RightEdge;
+    if (pos.y() < f)
+        edges |= Qt::TopEdge;
+    if (pos.y() >= height() - f)
+        edges |= Qt::BottomEdge;
+    return edges;
+}
+
+void TCaptionPanelK::mousePressEvent(QMouseEvent *event)
+{
+    // A click anywhere on the panel activates it like a small window.
+    raise();
+    MakeHeaderVisible();
+    m_resizeEdges = event->button() == Qt::LeftButton ? edgesAt(event->position().toPoint()) : Qt::Edges();
+    m_resizeStart = event->globalPosition().toPoint();
+    m_resizeGeometry = geometry();
+    QFrame::mousePressEvent(event);
+}
+
+void TCaptionPanelK::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_resizeEdges) {
+        const Qt::Edges edges = edgesAt(event->position().toPoint());
+        if ((edges & (Qt::LeftEdge | Qt::RightEdge)) && (edges & (Qt::TopEdge | Qt::BottomEdge)))
+            setCursor(((edges & Qt::LeftEdge) && (edges & Qt::TopEdge)) ||
+                              ((edges & Qt::RightEdge) && (edges & Qt::BottomEdge))
+                          ? Qt::SizeFDiagCursor
+                          : Qt::SizeBDiagCursor);
+        else if (edges & (Qt::LeftEdge | Qt::RightEdge))
+            setCursor(Qt::SizeHorCursor);
+        else if (edges)
+            setCursor(Qt::SizeVerCursor);
+        else
+            unsetCursor();
+        QFrame::mouseMoveEvent(event);
+        return;
+    }
+    const QPoint d = event->globalPosition().toPoint() - m_resizeStart;
+    QRect g = m_resizeGeometry;
+    const QSize min = minimumSizeHint().expandedTo(QSize(60, kCaptionHeight + 2 * kSizingFrame));
+    if (m_resizeEdges & Qt::LeftEdge)
+        g.setLeft(std::min(g.left() + d.x(), g.right() - min.width()));
+    if (m_resizeEdges & Qt::RightEdge)
+        g.setRight(std::max(g.right() + d.x(), g.left() + min.width()));
+    if (m_resizeEdges & Qt::TopEdge)
+        g.setTop(std::min(g.top() + d.y(), g.bottom() - min.height()));
+    if (m_resizeEdges & Qt::BottomEdge)
+        g.setBottom(std::max(g.bottom() + d.y(), g.top() + min.height()));
+    setGeometry(g);
+}
+
+void TCaptionPanelK::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_resizeEdges = {};
     QFrame::mouseReleaseEvent(event);
-    Q_EMIT mouseReleased();
+    Q_EMIT OnMouseUp(this, event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void TCaptionPanelK::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    m_closeButton->move(m_headerPanel->width() - m_closeButton->width() - 1, 1);
+    // Only a panel inside a window can be out of reach.
+    if (parentWidget())
+        MakeHeaderVisible();
+}
+
+void TCaptionPanelK::paintEvent(QPaintEvent *event)
+{
+    QFrame::paintEvent(event);
+    if (m_tag == kNoSizingFrameTag)
+        return;
+    QPainter painter(this);
+    const QRect r = rect();
+    painter.fillRect(QRect(r.left(), r.top(), r.width(), kSizingFrame), palette().color(QPalette::Button));
+    painter.fillRect(QRect(r.left(), r.bottom() - kSizingFrame + 1, r.width(), kSizingFrame),
+                     palette().color(QPalette::Button));
+    painter.fillRect(QRect(r.left(), r.top(), kSizingFrame, r.height()), palette().color(QPalette::Button));
+    painter.fillRect(QRect(r.right() - kSizingFrame + 1, r.top(), kSizingFrame, r.height()),
+                     palette().color(QPalette::Button));
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(r.adjusted(0, 0, -1, -1));
 }
 
 } // namespace orvix

@@ -1,4 +1,4 @@
-#include "ui/browser/document_snapshot.h"
+#include "browser/document_snapshot.h"
 
 #include <QVariant>
 #include <QWebEnginePage>

@@ -1,8 +1,8 @@
-#include "ui/browser/hidden_page_loader.h"
+#include "browser/hidden_page_loader.h"
 
-#include "ui/browser/browser_page.h"
-#include "ui/browser/browser_profile.h"
-#include "ui/browser/document_snapshot.h"
+#include "browser/browser_page.h"
+#include "browser/browser_profile.h"
+#include "browser/document_snapshot.h"
 
 #include <QWebEngineSettings>
 

@@ -1,15 +1,10 @@
-#include "ui/browser/new_html_filter.h"
+#include "ui/new_html_filter.h"
 
 #include "foundation/text.h"
 
 namespace orvix {
 
 namespace {
-
-bool isSearchAddress(const QString &address)
-{
-    return address.contains(QLatin1String("/search"), Qt::CaseInsensitive);
-}
 
 QString withoutHover(const QString &html)
 {
@@ -19,18 +14,16 @@ QString withoutHover(const QString &html)
 
 } // namespace
 
-bool NewHtmlFilter::ShouldParse(const QString &lastUrl, const QString &address, const QString &pageSource,
-                                const QString &serialisation)
+bool NewHtmlFilter::ShouldParse(const QString &lastUrl, const QString &serialisation)
 {
-    const QString &compared = isSearchAddress(address) ? serialisation : pageSource;
     if (lastUrlWithSlashBODY == lastUrl) {
-        if (compared == lastHtmlWithSlashBODY)
+        if (serialisation == lastHtmlWithSlashBODY)
             return false;
         if (withoutHover(lastHtmlWithSlashBODY) == withoutHover(serialisation))
             return false;
     }
     lastUrlWithSlashBODY = lastUrl;
-    lastHtmlWithSlashBODY = compared;
+    lastHtmlWithSlashBODY = serialisation;
     return true;
 }
 

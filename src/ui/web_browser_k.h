@@ -62,6 +62,10 @@ public:
     QString Get_LastUrl() const { return lastUrl; }
     QString Get_LastHtmlAjax() const { return lastHtmlAjax; }
 
+    // True while the handlers of OnNewHTML run: the browser delivers nothing else until they
+    // return, so nothing may wait on the user there.
+    bool Reporting() const { return m_reporting; }
+
     // Silent (the default): script errors, alerts and questions of pages show nothing.
     bool Silent() const;
     void setSilent(bool silent);
@@ -110,6 +114,7 @@ private:
     void checkRead(quint64 generation, CheckKind kind, const DocumentSnapshot &snapshot);
     void finishCheck(CheckKind kind, const QString &html);
     void CheckIfNewHTML(const QString &h);
+    void reportNewHtml();
     void TimerChecKHTML();
     void enableTimer();
     void updateCommandStates();
@@ -118,6 +123,7 @@ private:
     TBrowserPage *m_page = nullptr;
     PageSourceFetcher *m_fetcher = nullptr;
     bool m_closing = false;
+    bool m_reporting = false;
 
     QTimer timer1;            // the content check; runs only while a document is settled
     QDateTime lastHtmlCheckDt; // when a check last read a non-empty serialisation

@@ -1,4 +1,4 @@
-#include "ui/browser/page_source_fetcher.h"
+#include "browser/page_source_fetcher.h"
 
 #include "engine/ie_http.h"
 

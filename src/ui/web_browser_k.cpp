@@ -1,10 +1,10 @@
-#include "ui/browser/web_browser_k.h"
+#include "ui/web_browser_k.h"
 
 #include "foundation/log.h"
-#include "ui/browser/browser_page.h"
-#include "ui/browser/browser_profile.h"
-#include "ui/browser/document_snapshot.h"
-#include "ui/browser/page_source_fetcher.h"
+#include "browser/browser_page.h"
+#include "browser/browser_profile.h"
+#include "browser/document_snapshot.h"
+#include "browser/page_source_fetcher.h"
 
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
@@ -328,7 +328,7 @@ void TWebBrowserK::finishCheck(CheckKind kind, const QString &html)
         CheckIfNewHTML(html);
     } catch (const std::exception &e) {
         // A failing handler must not stop the watching.
-        DebugMsg(QStringLiteral("CheckIfNewHTML: ") + QString::fromUtf8(e.what()));
+        LogMessage(QStringLiteral("CheckIfNewHTML: ") + QString::fromUtf8(e.what()));
     }
     if (kind == CheckKind::Timer && m_timerAllowed)
         timer1.start();
@@ -345,11 +345,23 @@ void TWebBrowserK::CheckIfNewHTML(const QString &h)
         currentUrl = lastUrl;
         lastUrl = LocationURL();
         lastHtmlAjax = h;
-        Q_EMIT OnNewHTML();
+        reportNewHtml();
     } else if (h != lastHtmlAjax) {
         lastHtmlAjax = h;
-        Q_EMIT OnNewHTML();
+        reportNewHtml();
     }
+}
+
+void TWebBrowserK::reportNewHtml()
+{
+    m_reporting = true;
+    try {
+        Q_EMIT OnNewHTML();
+    } catch (...) {
+        m_reporting = false;
+        throw;
+    }
+    m_reporting = false;
 }
 
 void TWebBrowserK::TimerChecKHTML()

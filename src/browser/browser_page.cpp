@@ -1,4 +1,4 @@
-#include "ui/browser/browser_page.h"
+#include "browser/browser_page.h"
 
 namespace orvix {
 

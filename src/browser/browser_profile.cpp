@@ -1,8 +1,8 @@
-#include "ui/browser/browser_profile.h"
+#include "browser/browser_profile.h"
 
 #include "engine/cookie_jar.h"
 #include "foundation/paths.h"
-#include "ui/browser/cookie_bridge.h"
+#include "browser/cookie_bridge.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "ui/browser/cookie_bridge.h"
+#include "browser/cookie_bridge.h"
 
 #include "engine/cookie_jar.h"
 #include "foundation/files.h"

@@ -3,6 +3,7 @@
 #include "cli_browser.h"
 
 #include "app/headless_host.h"
+#include "app/maker_host.h"
 #include "foundation/main_thread_call.h"
 #include "app/program_context.h"
 #include "app/program_settings.h"
@@ -147,7 +148,7 @@ bool TDownloadRun::takeCommonOptions(QStringList &args, const QString &command)
 
 bool TDownloadRun::start()
 {
-    QStringList startArgs{QStringLiteral("site=") + SiteHost()};
+    QStringList startArgs{QStringLiteral("site=") + SiteHost(), QStringLiteral("maker=") + MakerHost()};
     if (!m_settingsFolder.isEmpty())
         startArgs << QStringLiteral("settings=") + QFileInfo(m_settingsFolder).absoluteFilePath();
     try {

@@ -1,5 +1,5 @@
 // orvix: the desktop program. Switches: "url=ADDRESS", "nomutex", "debug", "noinstall",
-// "fake_download", "site=HOST[:PORT]", "settings=FOLDER" (each with or without a leading "/").
+// "fake_download", "site=HOST[:PORT]", "maker=HOST[:PORT]", "settings=FOLDER" (each with or without a leading "/").
 #include "main_window.h"
 #include "single_instance.h"
 

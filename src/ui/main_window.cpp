@@ -2,9 +2,11 @@
 
 #include "debug_page.h"
 #include "main_menu.h"
+#include "maker_services_ui.h"
 #include "messages_panel.h"
 #include "page_type_area.h"
 #include "resume_panel.h"
+#include "top_bar.h"
 #include "window_settings_controls.h"
 #include "worker_host_window.h"
 #include "widgets/tab_sheet_x.h"
@@ -29,6 +31,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTabBar>
+#include <QToolButton>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
@@ -169,6 +172,10 @@ void TFormMain::buildWindow()
     actions.toggleDebugPage = [this] { ToggleDebugPage(); };
     actions.openSettingsFolder = [] { ShellOpen(GetSettingsFolder()); };
     m_menu = new TMainMenu(this, actions);
+    auto *maker = new TMakerServicesUi(this, *m_context, *m_menu, *m_browser);
+    m_topBar->bSubmitPage()->setEnabled(true);
+    connect(m_topBar->bSubmitPage(), &QToolButton::clicked, maker,
+            [this, maker] { maker->SubmitPage(1, m_topBar->edURL()->text()); });
 
     m_timerInit = new QTimer(this);
     m_timerInit->setSingleShot(true);
@@ -336,6 +343,8 @@ void TFormMain::WakeUp(const QString &url)
 void TFormMain::closeEvent(QCloseEvent *event)
 {
     ORVIX_ASSERT_MAIN_THREAD();
+    if (auto *maker = findChild<TMakerServicesUi *>())
+        maker->BeginClosing(); // nothing is reported from here on
     m_context->BeginClosing();
     // The workers are waited for when the window goes: none may still wait on a box then.
     m_dialogs.WorkersStopping();

@@ -33,6 +33,14 @@ QByteArray RecordedRequest::field(const QString &name) const
     return {};
 }
 
+QStringList RecordedRequest::fieldNames() const
+{
+    QStringList names;
+    for (const FormField &f : fields)
+        names << f.name;
+    return names;
+}
+
 class MakerService::Impl
 {
 public:

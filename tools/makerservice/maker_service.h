@@ -19,6 +19,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -47,6 +48,7 @@ struct RecordedRequest
 
     QString header(const QString &name) const; // first of that name, any case; empty when absent
     QByteArray field(const QString &name) const;
+    QStringList fieldNames() const; // in the order sent
 };
 
 // A fixed answer for one path instead of the service's own: any status, body, content type

@@ -25,8 +25,9 @@ TEST(InternetDate, ReadsTheFormsTheServicesSend)
     for (const Case &c : cases) {
         QDateTime when;
         EXPECT_EQ(ParseInternetDate(QString::fromLatin1(c.text), when), c.ok) << c.text;
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(when.toUTC().toString(Qt::ISODate), QString::fromLatin1(c.utc)) << c.text;
+        }
     }
 }
 

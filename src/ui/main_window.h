@@ -27,6 +27,8 @@ namespace orvix {
 class FoundSession;
 class ProgramContext;
 class TDebugPage;
+class TFavoritesPanel;
+class TSettingsPanel;
 class TMainMenu;
 class TMessagesPanel;
 class TPageTypeArea;
@@ -59,6 +61,8 @@ public:
     TPicturePanel *picturePanel() const;
     TMessagesPanel *messagesPanel() const { return m_messages; }
     TResumePanel *resumePanel() const { return m_resumePanel; }
+    TSettingsPanel *settingsPanel() const { return m_settingsPanel; }
+    TFavoritesPanel *favoritesPanel() const { return m_favoritesPanel; }
     TWindowWorkerHost *workerHost() const { return m_workerHost.get(); }
     TPageParser &parser() { return m_parser; }
     TLog *programLog() const { return m_log.get(); }
@@ -147,6 +151,7 @@ protected:
 
 private:
     void buildWindow();
+    void buildSettingsPanels();
     void FormCreate();
     void FormShow();
     void ResetPageArea();
@@ -174,6 +179,8 @@ private:
     TMessagesPanel *m_messages = nullptr;
     TDebugPage *m_debugPage = nullptr;
     TResumePanel *m_resumePanel = nullptr;
+    TSettingsPanel *m_settingsPanel = nullptr;
+    TFavoritesPanel *m_favoritesPanel = nullptr;
     TMainMenu *m_menu = nullptr;
     QTimer *m_timerInit = nullptr;
     QTimer *m_timerLogMessages = nullptr;

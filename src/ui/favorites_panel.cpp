@@ -61,7 +61,7 @@ TFavoritesPanel::TFavoritesPanel(TFavoritesHost host, QWidget *parent)
 
 TVarnelLinkLabel *TFavoritesPanel::link(const QString &name, const QString &text)
 {
-    auto *label = new TVarnelLinkLabel(text + QStringLiteral(" <x>"), this);
+    auto *label = new TVarnelLinkLabel(text + QStringLiteral("<x>"), this);
     label->setObjectName(name);
     return label;
 }

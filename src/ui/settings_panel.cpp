@@ -118,7 +118,7 @@ TTabSheetX *TSettingsPanel::buildGeneral()
     layout->addWidget(m_rgImageSize);
 
     layout->addWidget(memo(QStringLiteral("memoSettingsMiddle"),
-                           QStringLiteral("Select the folder you want to store the pictures you save.\n"), page));
+                           QStringLiteral("Select the folder you want to store the pictures you save."), page));
     auto *folderBox = new QGroupBox(QStringLiteral("Pictures output folder"), page);
     auto *folderRow = new QHBoxLayout(folderBox);
     m_edOutputPath = new TVarnelDirectoryEdit(folderBox);

@@ -72,6 +72,11 @@ TSettingsPanel::TSettingsPanel(ProgramContext &context, std::function<void(int)>
     hide();
 }
 
+QString TSettingsPanel::SettingsMutexName(const QString &settingsFolder)
+{
+    return FolderMutexName(QStringLiteral("orvix_settings"), settingsFolder);
+}
+
 TSettingsPanel::~TSettingsPanel()
 {
     if (!m_mutex.isNull())
@@ -193,11 +198,11 @@ bool TSettingsPanel::miGeneralSettingsClick(int page)
 {
     ORVIX_ASSERT_MAIN_THREAD();
     if (isHidden()) {
-        if (MutexExists(MutexName())) {
+        if (MutexExists(SettingsMutexName(m_context.settingsFolder()))) {
             InfoBox(QStringLiteral("Another instance of the orvix downloader options is already open."));
             return false;
         }
-        m_mutex = SetMutex(MutexName());
+        m_mutex = SetMutex(SettingsMutexName(m_context.settingsFolder()));
         CenterInParent();
         show();
     }
@@ -253,8 +258,8 @@ void TSettingsPanel::bCloseSettingsClick()
 
 void TSettingsPanel::keepOpen()
 {
-    if (m_mutex.isNull() && !MutexExists(MutexName()))
-        m_mutex = SetMutex(MutexName());
+    if (m_mutex.isNull() && !MutexExists(SettingsMutexName(m_context.settingsFolder())))
+        m_mutex = SetMutex(SettingsMutexName(m_context.settingsFolder()));
     ShowInFront();
 }
 

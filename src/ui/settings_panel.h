@@ -33,7 +33,9 @@ public:
     static constexpr int kPageGeneral = 0;
     static constexpr int kPageBrowsing = 1;
     static constexpr int kPageOther = 2;
-    static QString MutexName() { return QStringLiteral("orvix_settings"); }
+    // "orvix_settings" for the copies that share this settings folder: copies on other folders
+    // edit other settings.
+    static QString SettingsMutexName(const QString &settingsFolder);
 
     // imageSizeChosen keeps the window's other size boxes in step with rg_ImageSizeToSave.
     TSettingsPanel(ProgramContext &context, std::function<void(int)> imageSizeChosen, QWidget *parent);

@@ -15,6 +15,7 @@
 
 #include "app/program_context.h"
 #include "foundation/named_mutex.h"
+#include "foundation/paths.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -47,7 +48,7 @@ T *child(TFormMain &w, const char *name)
 
 bool settingsMutexHeld()
 {
-    return MutexExists(TSettingsPanel::MutexName());
+    return MutexExists(TSettingsPanel::SettingsMutexName(GetSettingsFolder()));
 }
 
 } // namespace

@@ -34,6 +34,8 @@ class TMessagesPanel;
 class TPageTypeArea;
 class TResumePanel;
 class TVarnelPageControlX;
+class TPanelX;
+class TThreadStatusBar;
 class TWebBrowserK;
 class TWindowWorkerHost;
 class TWindowSettingsControls;
@@ -59,6 +61,7 @@ public:
     TTopBar *topBar() const { return m_topBar; }
     TPageTypeArea *pageTypeArea() const { return m_pageType; }
     TPicturePanel *picturePanel() const;
+    TThreadStatusBar *threadStatus() const { return m_threadStatus; }
     TMessagesPanel *messagesPanel() const { return m_messages; }
     TResumePanel *resumePanel() const { return m_resumePanel; }
     TSettingsPanel *settingsPanel() const { return m_settingsPanel; }
@@ -172,7 +175,8 @@ private:
 
     TTopBar *m_topBar = nullptr;
     TPageTypeArea *m_pageType = nullptr;
-    QWidget *m_panelTop = nullptr;
+    TPanelX *m_panelTop = nullptr;
+    TThreadStatusBar *m_threadStatus = nullptr;
     TVarnelPageControlX *m_pcPanels = nullptr;
     TVarnelPageControlX *m_pcBottom = nullptr;
     TWebBrowserK *m_browser = nullptr;

@@ -30,7 +30,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QToolButton>
 #include <QWebEnginePage>
@@ -55,10 +54,6 @@ protected:
         m_site.start();
         SetSiteHost(m_site.host());
         SetSettingsFolder(m_settings.path() + QLatin1Char('/'));
-        // The default pictures folder lies under the home folder: pictures saved by one run
-        // must neither land in the user's folder nor be found there by the next.
-        m_home = qgetenv("HOME");
-        qputenv("HOME", QFile::encodeName(m_settings.path() + QStringLiteral("/home")));
     }
 
     void TearDown() override
@@ -66,7 +61,6 @@ protected:
         m_window.reset();
         SetCommandLineArgs({});
         SetSiteHost(QString());
-        qputenv("HOME", m_home);
     }
 
     // The window as the program starts it, opening url at its first display.
@@ -110,7 +104,6 @@ protected:
     }
 
     QTemporaryDir m_settings;
-    QByteArray m_home;
     photosite::PhotoSiteServer m_site;
     std::unique_ptr<TFormMain> m_window;
 };

@@ -1,6 +1,7 @@
 // orvix: the desktop program. Switches: "url=ADDRESS", "nomutex", "debug", "noinstall",
 // "fake_download", "site=HOST[:PORT]", "maker=HOST[:PORT]", "settings=FOLDER",
 // "window_screenshot=NAME:FILE" (each with or without a leading "/").
+#include "favorites_panel.h"
 #include "main_window.h"
 #include "maker_services_ui.h"
 #include "orvix_application.h"
@@ -55,6 +56,9 @@ int main(int argc, char **argv)
         if (auto *maker = window->findChild<TMakerServicesUi *>())
             maker->TakeWindowScreenshot(shot.section(u':', 0, 0), shot.section(u':', 1));
     window->show();
+    // Hidden, for the screenshots: the favorites panel open from the start.
+    if (GetSwitchValue(QStringLiteral("show")) == QLatin1String("favorites"))
+        window->favoritesPanel()->bFavoritesClick();
     const int code = app.exec();
     window.reset();
     return code;

@@ -27,11 +27,15 @@ namespace orvix {
 class FoundSession;
 class ProgramContext;
 class TDebugPage;
+class TFavoritesPanel;
+class TSettingsPanel;
 class TMainMenu;
 class TMessagesPanel;
 class TPageTypeArea;
 class TResumePanel;
 class TVarnelPageControlX;
+class TPanelX;
+class TThreadStatusBar;
 class TWebBrowserK;
 class TWindowWorkerHost;
 class TWindowSettingsControls;
@@ -57,8 +61,11 @@ public:
     TTopBar *topBar() const { return m_topBar; }
     TPageTypeArea *pageTypeArea() const { return m_pageType; }
     TPicturePanel *picturePanel() const;
+    TThreadStatusBar *threadStatus() const { return m_threadStatus; }
     TMessagesPanel *messagesPanel() const { return m_messages; }
     TResumePanel *resumePanel() const { return m_resumePanel; }
+    TSettingsPanel *settingsPanel() const { return m_settingsPanel; }
+    TFavoritesPanel *favoritesPanel() const { return m_favoritesPanel; }
     TWindowWorkerHost *workerHost() const { return m_workerHost.get(); }
     TPageParser &parser() { return m_parser; }
     TLog *programLog() const { return m_log.get(); }
@@ -147,6 +154,7 @@ protected:
 
 private:
     void buildWindow();
+    void buildSettingsPanels();
     void FormCreate();
     void FormShow();
     void ResetPageArea();
@@ -167,13 +175,16 @@ private:
 
     TTopBar *m_topBar = nullptr;
     TPageTypeArea *m_pageType = nullptr;
-    QWidget *m_panelTop = nullptr;
+    TPanelX *m_panelTop = nullptr;
+    TThreadStatusBar *m_threadStatus = nullptr;
     TVarnelPageControlX *m_pcPanels = nullptr;
     TVarnelPageControlX *m_pcBottom = nullptr;
     TWebBrowserK *m_browser = nullptr;
     TMessagesPanel *m_messages = nullptr;
     TDebugPage *m_debugPage = nullptr;
     TResumePanel *m_resumePanel = nullptr;
+    TSettingsPanel *m_settingsPanel = nullptr;
+    TFavoritesPanel *m_favoritesPanel = nullptr;
     TMainMenu *m_menu = nullptr;
     QTimer *m_timerInit = nullptr;
     QTimer *m_timerLogMessages = nullptr;

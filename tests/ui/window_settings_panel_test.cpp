@@ -14,6 +14,7 @@
 #include "ui/widgets/varnel_page_control_x.h"
 
 #include "app/program_context.h"
+#include "foundation/desktop.h"
 #include "foundation/named_mutex.h"
 #include "foundation/paths.h"
 
@@ -45,6 +46,26 @@ T *child(TFormMain &w, const char *name)
     EXPECT_TRUE(found) << name;
     return found;
 }
+
+// What the panel asked of the desktop.
+struct RecordingDesktop : IDesktop
+{
+    QStringList calls;
+    int openTarget(const QString &t, const QString &, const QString &) override
+    {
+        calls << "open " + t;
+        return 0;
+    }
+    int openFolder(const QString &f) override
+    {
+        calls << "folder " + f;
+        return 0;
+    }
+    bool locateFile(const QString &) override { return true; }
+    void forceForeground(QObject *) override {}
+    bool isShiftDown() override { return false; }
+    bool isControlDown() override { return false; }
+};
 
 bool settingsMutexHeld()
 {
@@ -229,6 +250,20 @@ TEST_F(SettingsWindows, GoToThisPageIsStoredAsOneAndOpensAtTheNextStart)
     EXPECT_EQ(second.topBar()->edURL()->text(), startPage);
     EXPECT_TRUE(child<QRadioButton>(second, "rbStartPage2")->isChecked());
     EXPECT_FALSE(child<QRadioButton>(second, "rbStartPage1")->isChecked());
+
+    // The panel stays centred in a resized window; "Open" shows the pictures folder in use.
+    TSettingsPanel *panel = second.settingsPanel();
+    panel->miGeneralSettingsClick(TSettingsPanel::kPageGeneral);
+    second.resize(1100, 760);
+    EXPECT_TRUE(test::waitUntil([&] {
+        return second.width() == 1100
+               && panel->pos() == QPoint((second.width() - panel->width()) / 2, (second.height() - panel->height()) / 2);
+    }, 5000)) << panel->x() << "," << panel->y() << " in " << second.width() << "x" << second.height();
+    RecordingDesktop desktop;
+    IDesktop *previous = SetDesktop(&desktop);
+    child<QPushButton>(second, "bOpenOutputFolder")->click();
+    SetDesktop(previous);
+    EXPECT_EQ(desktop.calls, QStringList{"folder " + second.context().outputFolder()});
 
     // Back to the last page: "0" again.
     second.settingsPanel()->miGeneralSettingsClick(TSettingsPanel::kPageBrowsing);

@@ -1,5 +1,7 @@
 #include "program_context.h"
 
+#include "maker_host.h"
+
 #include "foundation/main_thread_call.h"
 #include "output_folder.h"
 #include "program_settings.h"
@@ -41,6 +43,7 @@ StartOutcome PrepareProgramStart(const QStringList &arguments)
     QCoreApplication::setApplicationName(QString::fromUtf16(kDataBaseName));
     SetCommandLineArgs(arguments);
     ChooseSiteHost();
+    ChooseMakerHost();
     // The settings folder first: the transfer moves files into it.
     InitSettingsFolder();
     if (TransferSettingsFromProgramFilesToLocalSettings() == TransferOutcome::EndProcess)
@@ -113,7 +116,7 @@ void ProgramContext::LoadPictureDatabase()
 
 QString ProgramContext::EnsurePicturesFolder(const QString &configured)
 {
-    m_outputFolder = EnsureOutputFolder(configured);
+    m_outputFolder = EnsureOutputFolder(configured, settingsFolder());
     return m_outputFolder;
 }
 

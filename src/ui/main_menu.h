@@ -18,6 +18,9 @@ struct TMainMenuActions
     std::function<void()> exit;
     std::function<void()> checkDatabase;
     std::function<void()> rescanOutputPath;
+    std::function<void()> generalSettings;
+    std::function<void()> browsingSettings;
+    std::function<void()> favorites;
     std::function<void()> toggleDebugPage;      // Ctrl+Shift+D
     std::function<void()> openSettingsFolder;   // Ctrl+Shift+F12
 };

@@ -1,11 +1,15 @@
 #include "main_window.h"
 
 #include "debug_page.h"
+#include "favorites_panel.h"
 #include "main_menu.h"
+#include "maker_services_ui.h"
 #include "messages_panel.h"
 #include "page_type_area.h"
 #include "resume_panel.h"
+#include "settings_panel.h"
 #include "thread_status_bar.h"
+#include "top_bar.h"
 #include "window_settings_controls.h"
 #include "worker_host_window.h"
 #include "widgets/panel_x.h"
@@ -31,6 +35,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTabBar>
+#include <QToolButton>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
@@ -166,14 +171,22 @@ void TFormMain::buildWindow()
 
     m_messages = new TMessagesPanel(this);
     m_resumePanel = new TResumePanel(this);
+    buildSettingsPanels();
 
     TMainMenuActions actions;
     actions.exit = [this] { close(); };
     actions.checkDatabase = [this] { miCheckDBIntegrityClick(); };
     actions.rescanOutputPath = [this] { miScanFilesClick(); };
+    actions.generalSettings = [this] { m_settingsPanel->miGeneralSettingsClick(TSettingsPanel::kPageGeneral); };
+    actions.browsingSettings = [this] { m_settingsPanel->miGeneralSettingsClick(TSettingsPanel::kPageBrowsing); };
+    actions.favorites = [this] { m_favoritesPanel->bFavoritesClick(); };
     actions.toggleDebugPage = [this] { ToggleDebugPage(); };
     actions.openSettingsFolder = [] { ShellOpen(GetSettingsFolder()); };
     m_menu = new TMainMenu(this, actions);
+    auto *maker = new TMakerServicesUi(this, *m_context, *m_menu, *m_browser);
+    m_topBar->bSubmitPage()->setEnabled(true);
+    connect(m_topBar->bSubmitPage(), &QToolButton::clicked, maker,
+            [this, maker] { maker->SubmitPage(1, m_topBar->edURL()->text()); });
 
     m_timerInit = new QTimer(this);
     m_timerInit->setSingleShot(true);
@@ -190,6 +203,28 @@ void TFormMain::buildWindow()
     });
     m_topBar->setLibrarySearchAvailable(false);
     resize(1280, 860);
+}
+
+void TFormMain::buildSettingsPanels()
+{
+    m_settingsPanel = new TSettingsPanel(*m_context, [this](int index) {
+        picturePanel()->cbImageSizeToSave()->setCurrentIndex(index);
+        if (auto *webPanelSize = findChild<QComboBox *>(QStringLiteral("cbImageSizeToSave2")))
+            webPanelSize->setCurrentIndex(index);
+    }, this);
+
+    TFavoritesHost favorites;
+    favorites.address = [this] { return m_topBar->edURL()->text(); };
+    favorites.pageTitle = [this] { return m_pageTitle; };
+    favorites.open = [this](const QString &url) {
+        m_topBar->edURL()->setText(url);
+        m_topBar->bOpenURLClick();
+    };
+    favorites.save = [this] { m_context->ApplicationSettings().SaveSettingsX(); };
+    m_favoritesPanel = new TFavoritesPanel(std::move(favorites), this);
+    connect(m_topBar->bAddToFavorites(), &QToolButton::clicked, m_favoritesPanel,
+            &TFavoritesPanel::bAddToFavoritesClick);
+    connect(m_topBar->bFavorites(), &QToolButton::clicked, m_favoritesPanel, &TFavoritesPanel::bFavoritesClick);
 }
 
 void TFormMain::FormCreate()
@@ -209,6 +244,7 @@ void TFormMain::FormCreate()
 
     m_pageType->ShowStartState();
     m_threadStatus->setVisible(m_context->switches().debug);
+    m_settingsPanel->TrimMemos();
     placeFloatingPanels();
     m_workerHost = std::make_unique<TWindowWorkerHost>(*this, *m_context);
     m_context->SetWorkerHost(m_workerHost.get());
@@ -247,9 +283,12 @@ void TFormMain::FormShow()
     m_programInitialized = false;
 
     const QString folder = ensuredPicturesFolder();
-    if (!CanWriteToFolder(folder))
+    if (!CanWriteToFolder(folder)) {
         InfoBox(QStringLiteral("You have no access right to write to: ") + folder
                 + QStringLiteral("\r\nPlease select another folder."));
+        m_settingsPanel->miGeneralSettingsClick(TSettingsPanel::kPageGeneral);
+    }
+    m_context->setCacheThumbnails(m_controls->checked(QStringLiteral("cbCacheThumbnails")));
 
     if (m_controls->itemIndex(QStringLiteral("rg_ImageSizeToSave")) < 0)
         m_controls->setItemIndex(QStringLiteral("rg_ImageSizeToSave"), TPicturePanel::SizeOriginal);
@@ -263,6 +302,7 @@ void TFormMain::FormShow()
     }
     m_context->StartMediaWorker();
 
+    m_settingsPanel->ShowStartPageChoice();
     const QString versionMarker = QStringLiteral("cbVersion1_0_0_10_initialized");
     const bool startPage2 = m_controls->text(QStringLiteral("edStartUrlIdx")) == QLatin1String("1");
     if (m_controls->checked(versionMarker)) {
@@ -274,9 +314,10 @@ void TFormMain::FormShow()
             m_topBar->bOpenURLClick();
         }
     } else {
-        // First run: the marker is written with the settings. A new user gets the site's index
-        // (it leads to the sample set), unless the command line named a page to open.
+        // First run: the marker is written when the settings are closed. A new user gets the
+        // site's index (it leads to the sample set), unless the command line named a page.
         m_controls->setChecked(versionMarker, true);
+        m_settingsPanel->miGeneralSettingsClick(TSettingsPanel::kPageGeneral);
         if (urlSwitch.isEmpty()) {
             m_topBar->edURL()->setText(SiteRoot() + QLatin1Char('/'));
             m_topBar->bOpenURLClick();
@@ -321,6 +362,7 @@ void TFormMain::ApplicationEvents1Activate()
     if (settings.ProjectModifiedExternally()) {
         ShowAlert(QStringLiteral("settings changed. reloading"));
         settings.ReloadProject();
+        m_settingsPanel->ShowStartPageChoice();
     }
     const auto result = m_context->pictures().ReloadImagesDbIfChanged(
         [this](const QString &text) { DrawScreenText(text, 0); });
@@ -342,6 +384,8 @@ void TFormMain::WakeUp(const QString &url)
 void TFormMain::closeEvent(QCloseEvent *event)
 {
     ORVIX_ASSERT_MAIN_THREAD();
+    if (auto *maker = findChild<TMakerServicesUi *>())
+        maker->BeginClosing(); // nothing is reported from here on
     m_context->BeginClosing();
     // The workers are waited for when the window goes: none may still wait on a box then.
     m_dialogs.WorkersStopping();
@@ -354,6 +398,8 @@ bool TFormMain::event(QEvent *event)
 {
     if (event->type() == QEvent::Resize && m_messages && m_messages->isVisible())
         m_messages->MakeHeaderVisible();
+    if (event->type() == QEvent::Resize && m_settingsPanel)
+        m_settingsPanel->FormResize();
     return QMainWindow::event(event);
 }
 

@@ -27,6 +27,8 @@ namespace orvix {
 class FoundSession;
 class ProgramContext;
 class TDebugPage;
+class TFavoritesPanel;
+class TSettingsPanel;
 class TMainMenu;
 class TMessagesPanel;
 class TPageTypeArea;
@@ -62,6 +64,8 @@ public:
     TThreadStatusBar *threadStatus() const { return m_threadStatus; }
     TMessagesPanel *messagesPanel() const { return m_messages; }
     TResumePanel *resumePanel() const { return m_resumePanel; }
+    TSettingsPanel *settingsPanel() const { return m_settingsPanel; }
+    TFavoritesPanel *favoritesPanel() const { return m_favoritesPanel; }
     TWindowWorkerHost *workerHost() const { return m_workerHost.get(); }
     TPageParser &parser() { return m_parser; }
     TLog *programLog() const { return m_log.get(); }
@@ -150,6 +154,7 @@ protected:
 
 private:
     void buildWindow();
+    void buildSettingsPanels();
     void FormCreate();
     void FormShow();
     void ResetPageArea();
@@ -178,6 +183,8 @@ private:
     TMessagesPanel *m_messages = nullptr;
     TDebugPage *m_debugPage = nullptr;
     TResumePanel *m_resumePanel = nullptr;
+    TSettingsPanel *m_settingsPanel = nullptr;
+    TFavoritesPanel *m_favoritesPanel = nullptr;
     TMainMenu *m_menu = nullptr;
     QTimer *m_timerInit = nullptr;
     QTimer *m_timerLogMessages = nullptr;

@@ -1,4 +1,5 @@
 #include "program_context.h"
+#include "queue_commands.h"
 
 #include "foundation/main_thread_call.h"
 #include "output_folder.h"
@@ -32,6 +33,8 @@ StartSwitches StartSwitches::FromCommandLine()
     s.debug = HasSwitch(QStringLiteral("debug"));
     s.noInstall = HasSwitch(QStringLiteral("noinstall"));
     s.fakeDownload = HasSwitch(QStringLiteral("fake_download"));
+    s.pasteFile = GetSwitchValue(QStringLiteral("paste"));
+    s.removeText = GetSwitchValue(QStringLiteral("remove"));
     return s;
 }
 
@@ -66,6 +69,7 @@ ProgramContext::~ProgramContext()
 {
     m_run.AppClosing = true;
     StopWorkers();
+    m_queueCommands.reset();
     m_queues.reset();
     m_records.reset();
     m_session.reset(); // the slot is free again
@@ -82,6 +86,7 @@ void ProgramContext::CreateQueues(IQueueView &view)
     ORVIX_ASSERT_MAIN_THREAD();
     m_records = std::make_unique<PictureDbRecords>(pictures());
     m_queues = std::make_unique<QueueState>(m_run, m_session->folders(), view, *m_records);
+    m_queueCommands = std::make_unique<TQueueCommands>(*m_queues, m_queueRows);
 }
 
 std::unique_ptr<FoundSession> ProgramContext::FindIncompleteSession()

@@ -30,6 +30,9 @@ class TDebugPage;
 class TMainMenu;
 class TMessagesPanel;
 class TPageTypeArea;
+class TQueueStatusPanel;
+class TPasteUrlsPanel;
+class TQueueMessagePanel;
 class TResumePanel;
 class TVarnelPageControlX;
 class TWebBrowserK;
@@ -59,6 +62,9 @@ public:
     TPicturePanel *picturePanel() const;
     TMessagesPanel *messagesPanel() const { return m_messages; }
     TResumePanel *resumePanel() const { return m_resumePanel; }
+    TQueueStatusPanel *queueStatusPanel() const { return m_queuePanel; }
+    TPasteUrlsPanel *pasteUrlsPanel() const { return m_pastePanel; }
+    TQueueMessagePanel *queueMessagePanel() const { return m_queueMessage; }
     TWindowWorkerHost *workerHost() const { return m_workerHost.get(); }
     TPageParser &parser() { return m_parser; }
     TLog *programLog() const { return m_log.get(); }
@@ -152,6 +158,8 @@ private:
     void ResetPageArea();
     void parseNewContent(quint64 navigation);
     void placeFloatingPanels();
+    void restoreQueuePanel();
+    void queueScriptedLines();
     void takeScreenshotSoon();
 
     std::unique_ptr<TWindowSettingsControls> m_controls;
@@ -174,6 +182,9 @@ private:
     TMessagesPanel *m_messages = nullptr;
     TDebugPage *m_debugPage = nullptr;
     TResumePanel *m_resumePanel = nullptr;
+    TQueueStatusPanel *m_queuePanel = nullptr;
+    TPasteUrlsPanel *m_pastePanel = nullptr;
+    TQueueMessagePanel *m_queueMessage = nullptr;
     TMainMenu *m_menu = nullptr;
     QTimer *m_timerInit = nullptr;
     QTimer *m_timerLogMessages = nullptr;

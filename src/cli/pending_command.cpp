@@ -24,6 +24,8 @@ int runPending(const QStringList &given, TCliIo &io)
         io.err << "orvix-cli pending: --settings needs a folder\n";
         return ExitUsage;
     }
+    QString site; // accepted as by every command; the lines are listed as written
+    TakeOption(args, QStringLiteral("site"), site);
     if (!args.isEmpty()) {
         io.err << "usage: orvix-cli pending [--settings=FOLDER]\n";
         return ExitUsage;

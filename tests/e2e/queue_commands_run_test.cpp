@@ -16,6 +16,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -105,11 +106,11 @@ TEST_F(QueueCommandsRun, PictureThatAlwaysFailsLeavesAfterThreePassesAndRequeueT
 
     // The 20 are saved, each once; the bad one was asked for in 3 passes and left.
     EXPECT_EQ(run.saved().filter(bad.idX), QStringList());
-    for (int i = 0; i < 21; ++i)
+    for (int i = 0; i < 21; ++i) {
         if (i != 3)
             EXPECT_EQ(run.saved().filter(pictures[i].idX).size(), 1) << pictures[i].idX.toStdString();
+    }
     EXPECT_EQ(requestCounts().value(pathOf(bad.largestFileUrl)), 3);
-    const QString caption = bad.largestFileUrl;
     TQueueRows &rows = run.context.queueRows();
     EXPECT_EQ(rows.captionsWithStatus(RowStatus::Failed).filter(bad.idX).size(), 1);
     // Its item file stays for resume; nothing else is left.

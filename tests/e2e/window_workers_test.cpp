@@ -38,6 +38,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 

@@ -42,6 +42,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace orvix;
 
 namespace {
@@ -268,27 +270,38 @@ TEST_F(WindowWorkers, RemoveTakesAListingPageWhileTheWorkersRun)
 {
     TFormMain &w = open();
     const auto &truth = m_site->manifest();
+    // A listing of three pages whose third is numbered "page=3" (or "page3/" where the site
+    // writes its numbers so).
+    const auto allPublic = [&](const photosite::ManifestListingPage &page) {
+        for (const auto *other : truth.pagesOf(page.layout))
+            if (other->listingKey == page.listingKey)
+                for (const auto &entry : other->entries)
+                    if (truth.picture(entry.pictureId)->isPrivate)
+                        return false;
+        return true;
+    };
+    const photosite::ManifestListingPage *third = nullptr;
+    for (const auto &page : truth.listingPages)
+        if (page.pageNo == 3 && page.pageCount == 3 && allPublic(page)
+            && (!third || page.url.contains(QStringLiteral("page=3"))))
+            third = &page;
+    ASSERT_NE(third, nullptr);
+    const QString text = third->url.contains(QStringLiteral("page=3")) ? QStringLiteral("page=3") : QStringLiteral("page3");
     QList<const photosite::ManifestListingPage *> set;
     for (const auto &page : truth.listingPages)
-        if (page.url == truth.sampleSetUrl)
-            for (const auto &other : truth.listingPages)
-                if (other.listingKey == page.listingKey && other.layout == page.layout)
-                    set << &other;
+        if (page.listingKey == third->listingKey && page.layout == third->layout)
+            set << &page;
     ASSERT_EQ(set.size(), 3);
-    const photosite::ManifestListingPage *third = nullptr;
+    std::sort(set.begin(), set.end(), [](const auto *a, const auto *b) { return a->pageNo < b->pageNo; });
     QueueState &queues = w.context().queues();
-    for (const auto *page : set) {
+    for (const auto *page : set)
         queues.QueuePage(page->url, page->url + QStringLiteral("|id:2|2||") + pictures());
-        if (page->url.contains(QStringLiteral("page=3")))
-            third = page;
-    }
-    ASSERT_NE(third, nullptr);
     ASSERT_EQ(itemFileCount(w), 3);
     // The page worker is on the first page (its browser wait is long enough) when the user removes.
     ASSERT_TRUE(test::waitUntil([&] { return viewRows(w).contains(PageRowCaption(set[0]->url) + QStringLiteral("=<working>")); }, kWaitMs));
     ScriptedDialogs dialogs;
     dialogs.answerOk = true;
-    dialogs.inputAnswer = QStringLiteral("page=3");
+    dialogs.inputAnswer = text;
     const ScopedDialogs scoped(dialogs);
     QTest::mouseClick(w.queueStatusPanel()->bRemoveFromQueue(), Qt::LeftButton);
     EXPECT_TRUE(viewRows(w).contains(PageRowCaption(third->url) + QStringLiteral("=canceled")));
@@ -305,15 +318,26 @@ TEST_F(WindowWorkers, RemoveTakesAListingPageWhileTheWorkersRun)
 TEST_F(WindowWorkers, CancelAsksWithTheCountsAndLeavesNoItemFile)
 {
     TFormMain &w = open();
-    w.context().run().QueuePaused = true; // the lines wait, as behind a long download
     QueueState &queues = w.context().queues();
     const auto &all = m_site->manifest().pictures;
+    // The first picture and both pages take long: the lines wait behind them, as in real use.
+    for (const QString &path : {QUrl(all[0].largestFileUrl).path(), QUrl(all[5].pageUrl).path()}) {
+        photosite::FaultRule slow;
+        slow.pattern = path;
+        slow.kind = photosite::FaultKind::Delay;
+        slow.arg = QStringLiteral("8");
+        m_site->addFault(slow);
+    }
     for (int i = 0; i < 5; ++i)
         queues.QueueResumedMedia(MediaLine{all[i].largestFileUrl, all[i].idX, QString(), all[i].pageUrl, pictures()}.line());
     for (int i = 5; i < 7; ++i)
         queues.QueuePage(all[i].pageUrl, all[i].pageUrl + QStringLiteral("|id:1|2||") + pictures());
     ASSERT_EQ(itemFileCount(w), 7);
-    ASSERT_TRUE(test::waitUntil([&] { return w.queueStatusPanel()->bCancelDownload()->isVisible(); }, kWaitMs));
+    ASSERT_TRUE(test::waitUntil([&] {
+        return w.queueStatusPanel()->bCancelDownload()->isVisible()
+               && viewRows(w).contains(all[0].largestFileUrl + QStringLiteral("=<working>"))
+               && viewRows(w).contains(PageRowCaption(all[5].pageUrl) + QStringLiteral("=<working>"));
+    }, kWaitMs));
 
     ScriptedDialogs dialogs;
     dialogs.answerOk = true;
@@ -324,7 +348,8 @@ TEST_F(WindowWorkers, CancelAsksWithTheCountsAndLeavesNoItemFile)
     ASSERT_TRUE(test::waitUntil([&] { return !w.context().run().Canceling(); }, kWaitMs));
     EXPECT_EQ(queues.PageQueue.Count() + queues.MediaQueue.Count(), 0);
     EXPECT_EQ(itemFileCount(w), 0);
-    EXPECT_EQ(viewRows(w).filter(QStringLiteral("=canceled")).size(), 7);
+    EXPECT_TRUE(test::waitUntil([&] { return viewRows(w).filter(QStringLiteral("=canceled")).size() == 7; }, kWaitMs))
+        << viewRows(w).join(u'\n').toStdString();
     EXPECT_TRUE(QDir(pictures()).entryList(QDir::Files).isEmpty());
 }
 

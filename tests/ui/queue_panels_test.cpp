@@ -186,7 +186,9 @@ TEST_F(QueuePanelTest, PauseCopyAndDoubleClickOnARow)
     QTest::keyClick(lv, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(),
               QStringLiteral("Q2: http://h/p/1/\n<working>\nhttp://h/p/1/|id:1|2||/pics"));
-    QTest::mouseDClick(lv->viewport(), Qt::LeftButton, Qt::NoModifier, lv->visualRect(lv->Model()->index(0, 0)).center());
+    const QPoint onRow = lv->visualRect(lv->Model()->index(0, 0)).center();
+    QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::NoModifier, onRow);
+    QTest::mouseDClick(lv->viewport(), Qt::LeftButton, Qt::NoModifier, onRow);
     EXPECT_EQ(opened, QStringList{QStringLiteral("http://h/p/1/")});
 
     QTest::mouseClick(panel->bPauseQueue(), Qt::LeftButton);

@@ -1,6 +1,7 @@
 #include "queue_status_panel.h"
 
 #include "widgets/list_view_ex.h"
+#include "widgets/list_view_ex_model.h"
 
 #include "app/queue_commands.h"
 #include "foundation/main_thread_call.h"
@@ -15,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace orvix {
@@ -78,11 +80,17 @@ TQueueStatusPanel::TQueueStatusPanel(QWidget *parent, TQueueRows &rows, TQueueCo
     resize(386, 220);
     hide();
 
+    m_applyTimer = new QTimer(this);
+    m_applyTimer->setSingleShot(true);
+    m_applyTimer->setInterval(kApplyDelayMs);
+    connect(m_applyTimer, &QTimer::timeout, this, &TQueueStatusPanel::ApplyRowChanges);
+
     // Rows queued before the panel existed (a resume at start-up) are shown too.
     const QList<TQueueRow> existing = m_rows.rows();
     for (qsizetype i = existing.size() - 1; i >= 0; --i)
         rowInserted(0, existing[i]);
     m_rows.setListener(this);
+    ApplyRowChanges();
 }
 
 TQueueStatusPanel::~TQueueStatusPanel()
@@ -129,33 +137,40 @@ void TQueueStatusPanel::bPauseQueueClick()
     m_bPauseQueue->setMaximumWidth(m_bPauseQueue->fontMetrics().horizontalAdvance(m_bPauseQueue->text()) + 24);
 }
 
+// Each command shows its result at once.
 void TQueueStatusPanel::bCancelDownloadClick()
 {
     m_commands.Cancel(this);
+    ApplyRowChanges();
 }
 
 void TQueueStatusPanel::bReQueueClick()
 {
     m_commands.RequeueFailed();
+    ApplyRowChanges();
 }
 
 void TQueueStatusPanel::bCleanupQueueClick()
 {
     m_commands.CleanupCompleted();
+    ApplyRowChanges();
 }
 
 void TQueueStatusPanel::bCleanupQueue2Click()
 {
     m_commands.CleanupFailedAndCanceled();
+    ApplyRowChanges();
 }
 
 void TQueueStatusPanel::bRemoveFromQueueClick()
 {
     m_commands.AskRemoveByText();
+    ApplyRowChanges();
 }
 
 void TQueueStatusPanel::lvQueueDblClick()
 {
+    ApplyRowChanges(); // the row under the mouse is the row the user saw
     const int row = m_lvQueue->SelectedRow();
     if (row < 0)
         return;
@@ -176,22 +191,54 @@ void TQueueStatusPanel::CopySelectedRow()
 
 void TQueueStatusPanel::rowInserted(int row, const TQueueRow &value)
 {
-    if (row == 0)
-        m_lvQueue->AddRangeTop({value.caption, RowStatusText(value.status), value.details});
-    else
-        m_lvQueue->AddRange({value.caption, RowStatusText(value.status), value.details});
-    m_bPauseQueue->show();
-    show();
+    rowChange({RowChange::Inserted, row, value});
 }
 
 void TQueueStatusPanel::rowChanged(int row, const TQueueRow &value)
 {
-    m_lvQueue->Model()->SetText(row, 1, RowStatusText(value.status));
+    rowChange({RowChange::Changed, row, value});
 }
 
 void TQueueStatusPanel::rowRemoved(int row)
 {
-    m_lvQueue->RemoveRow(row);
+    rowChange({RowChange::Removed, row, {}});
+}
+
+void TQueueStatusPanel::rowChange(RowChange change)
+{
+    ORVIX_ASSERT_MAIN_THREAD();
+    m_changes.append(std::move(change));
+    if (!m_applyTimer->isActive())
+        m_applyTimer->start();
+}
+
+void TQueueStatusPanel::ApplyRowChanges()
+{
+    m_applyTimer->stop();
+    if (m_changes.isEmpty())
+        return;
+    bool added = false;
+    TListViewExModel *model = m_lvQueue->Model();
+    // In the order they were made, so each row number means what it meant then.
+    for (const RowChange &c : std::as_const(m_changes)) {
+        switch (c.kind) {
+        case RowChange::Inserted:
+            model->AddRow({c.value.caption, RowStatusText(c.value.status), c.value.details}, c.row == 0);
+            added = true;
+            break;
+        case RowChange::Changed:
+            model->SetText(c.row, 1, RowStatusText(c.value.status));
+            break;
+        case RowChange::Removed:
+            model->RemoveRow(c.row);
+            break;
+        }
+    }
+    m_changes.clear();
+    if (added) {
+        m_bPauseQueue->show();
+        show();
+    }
 }
 
 bool TQueueStatusPanel::eventFilter(QObject *watched, QEvent *event)

@@ -1,8 +1,10 @@
 #pragma once
 
 // "Queue status": the queue view (lvQueue) with one row per queued line, the status line and
-// the buttons of the queue commands. It shows the run's queue rows as they change: each change
-// touches only its own row, so ten thousand lines cost no more per change than ten.
+// the buttons of the queue commands. It shows the run's queue rows as they change: the changes
+// are collected and applied together a moment later, each touching only its own row, so the
+// list is laid out once per batch and not once per change (a "save all pages" queues
+// thousands of lines one call at a time).
 
 #include "widgets/caption_panel.h"
 
@@ -15,6 +17,7 @@
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace orvix {
 
@@ -62,6 +65,11 @@ public:
     // Ctrl+C: caption, status and details of the selected row, one per line.
     void CopySelectedRow();
 
+    // Applies the changes collected so far (they are applied by themselves kApplyDelayMs after
+    // the first of a batch, and at once after each command).
+    void ApplyRowChanges();
+    static constexpr int kApplyDelayMs = 40;
+
     // Told of every move or resize (the session settings keep the panel's place).
     std::function<void(const QRect &)> onGeometryChanged;
 
@@ -76,7 +84,15 @@ protected:
     void moveEvent(QMoveEvent *event) override;
 
 private:
+    struct RowChange
+    {
+        enum Kind { Inserted, Changed, Removed } kind;
+        int row;
+        TQueueRow value;
+    };
+
     QPushButton *addButton(const QString &name, const QString &caption, const QString &hint);
+    void rowChange(RowChange change);
 
     TQueueRows &m_rows;
     TQueueCommands &m_commands;
@@ -91,6 +107,8 @@ private:
     QPushButton *m_bRemoveFromQueue;
     QLabel *m_labelDownloading;
     QHBoxLayout *m_buttons;
+    QList<RowChange> m_changes; // main thread only, like every change of the rows here
+    QTimer *m_applyTimer;
 };
 
 } // namespace orvix

@@ -195,9 +195,11 @@ TEST_F(WindowWorkers, ClosingWhileAWorkerWaitsOnABoxEndsTheWorkers)
     EXPECT_EQ(QDir(w.context().session().MediaQueueFolder).entryList(QDir::Files).size(), 1);
 }
 
-// The queue view of the window: what lvQueue shows, top first, as "caption=status".
+// The queue view of the window once it caught up with the rows: what lvQueue shows, top
+// first, as "caption=status".
 QStringList viewRows(TFormMain &w)
 {
+    w.queueStatusPanel()->ApplyRowChanges();
     TListViewEx *lv = w.queueStatusPanel()->lvQueue();
     QStringList list;
     for (int row = 0; row < lv->RowCount(); ++row)

@@ -207,6 +207,11 @@ void TQueueStatusPanel::rowRemoved(int row)
 void TQueueStatusPanel::rowChange(RowChange change)
 {
     ORVIX_ASSERT_MAIN_THREAD();
+    // The panel and its pause button come at once with a new row; the list follows in its batch.
+    if (change.kind == RowChange::Inserted && !isVisible()) {
+        m_bPauseQueue->show();
+        show();
+    }
     m_changes.append(std::move(change));
     if (!m_applyTimer->isActive())
         m_applyTimer->start();

@@ -8,8 +8,10 @@
 #include "queue_message_panel.h"
 #include "queue_status_panel.h"
 #include "resume_panel.h"
+#include "thread_status_bar.h"
 #include "window_settings_controls.h"
 #include "worker_host_window.h"
+#include "widgets/panel_x.h"
 #include "widgets/tab_sheet_x.h"
 #include "widgets/varnel_page_control_x.h"
 
@@ -109,7 +111,7 @@ void TFormMain::buildWindow()
     m_pageType->setFixedWidth(560);
     connect(m_pageType, &TPageTypeArea::saveMultipleClicked, this, [this] { bSaveMultipleClick(true); });
 
-    m_panelTop = new QWidget;
+    m_panelTop = new TPanelX;
     m_panelTop->setObjectName(QStringLiteral("panelTop"));
     auto *top = new QHBoxLayout(m_panelTop);
     top->setContentsMargins(0, 0, 0, 0);
@@ -167,6 +169,9 @@ void TFormMain::buildWindow()
     layout->addWidget(splitter1, 1);
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    m_threadStatus = new TThreadStatusBar;
+    m_threadStatus->hide();
+    statusBar()->addPermanentWidget(m_threadStatus);
 
     m_messages = new TMessagesPanel(this);
     m_resumePanel = new TResumePanel(this);
@@ -220,6 +225,7 @@ void TFormMain::FormCreate()
                                          [this](const QString &url) { navigate(url); });
 
     m_pageType->ShowStartState();
+    m_threadStatus->setVisible(m_context->switches().debug);
     placeFloatingPanels();
     m_workerHost = std::make_unique<TWindowWorkerHost>(*this, *m_context);
     m_context->SetWorkerHost(m_workerHost.get());

@@ -35,6 +35,8 @@ class TPasteUrlsPanel;
 class TQueueMessagePanel;
 class TResumePanel;
 class TVarnelPageControlX;
+class TPanelX;
+class TThreadStatusBar;
 class TWebBrowserK;
 class TWindowWorkerHost;
 class TWindowSettingsControls;
@@ -60,6 +62,7 @@ public:
     TTopBar *topBar() const { return m_topBar; }
     TPageTypeArea *pageTypeArea() const { return m_pageType; }
     TPicturePanel *picturePanel() const;
+    TThreadStatusBar *threadStatus() const { return m_threadStatus; }
     TMessagesPanel *messagesPanel() const { return m_messages; }
     TResumePanel *resumePanel() const { return m_resumePanel; }
     TQueueStatusPanel *queueStatusPanel() const { return m_queuePanel; }
@@ -175,7 +178,8 @@ private:
 
     TTopBar *m_topBar = nullptr;
     TPageTypeArea *m_pageType = nullptr;
-    QWidget *m_panelTop = nullptr;
+    TPanelX *m_panelTop = nullptr;
+    TThreadStatusBar *m_threadStatus = nullptr;
     TVarnelPageControlX *m_pcPanels = nullptr;
     TVarnelPageControlX *m_pcBottom = nullptr;
     TWebBrowserK *m_browser = nullptr;

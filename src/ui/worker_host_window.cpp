@@ -5,6 +5,7 @@
 #include "picture_panel.h"
 #include "private_picture_panel.h"
 #include "queue_status_panel.h"
+#include "thread_status_bar.h"
 
 #include "app/disk_space_report.h"
 #include "app/program_context.h"
@@ -75,6 +76,23 @@ QString TWindowWorkerHost::ReadHiddenBrowser()
             text = m_hiddenBrowser->ReadDocument();
     });
     return text;
+}
+
+void TWindowWorkerHost::Heartbeat()
+{
+    // Posted, not waited for: the worker must not stall on a blinking square. One post at a time,
+    // so a worker polling without pause cannot flood the event queue. Dropped when the window is
+    // gone.
+    if (m_heartbeatPending->exchange(true))
+        return;
+    TFormMain *window = &m_window;
+    QMetaObject::invokeMethod(
+        window,
+        [window, pending = m_heartbeatPending] {
+            pending->store(false);
+            window->threadStatus()->ToggleHeartbeat();
+        },
+        Qt::QueuedConnection);
 }
 
 void TWindowWorkerHost::ShowDownloadStatus()

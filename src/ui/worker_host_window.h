@@ -8,6 +8,7 @@
 
 #include "foundation/main_thread_call.h"
 
+#include <atomic>
 #include <memory>
 
 class QSystemTrayIcon;
@@ -41,7 +42,7 @@ public:
     void ShowDownloading(const DownloadProgress &progress) override;
     void NotEnoughDiskSpace() override;
     void QueueFinished() override;
-    void Heartbeat() override {} // the debug square of the queue panel is not part of this window
+    void Heartbeat() override;
     QString OutputFolder() override;
     QString DefaultTargetFolder() override;
     void WorkersStopping() override;
@@ -53,6 +54,7 @@ private:
     TPrivatePicturePanel *m_privatePanel;
     std::unique_ptr<THiddenPageLoader> m_hiddenBrowser; // WebBrowser3, made when first needed
     QSystemTrayIcon *m_tray = nullptr;
+    std::shared_ptr<std::atomic<bool>> m_heartbeatPending = std::make_shared<std::atomic<bool>>(false);
 };
 
 } // namespace orvix

@@ -7,6 +7,7 @@
 
 #include "ui/main_window.h"
 #include "ui/private_picture_panel.h"
+#include "ui/thread_status_bar.h"
 #include "ui/worker_host_window.h"
 #include "ui/paste_urls_panel.h"
 #include "ui/queue_status_panel.h"
@@ -420,6 +421,31 @@ TEST_F(WindowWorkers, PastePanelQueuesOnlyTheSitesPicturePages)
     TThreadStringList::Locker lock(w.context().queues().PageQueue);
     EXPECT_EQ(lock.list(), QStringList{p.pageUrl + QStringLiteral("|id:1|2||") + pictures() + u'/'});
     EXPECT_EQ(viewRows(w), QStringList{PageRowCaption(p.pageUrl) + u'='});
+}
+
+// The thread-status squares: shown only with the "debug" switch; the first blinks with the idle
+// media worker's heartbeat (white, blue, white...).
+TEST_F(WindowWorkers, ThreadStatusBlinksWithTheMediaWorkerOnlyInDebugMode)
+{
+    for (const bool debug : {false, true}) {
+        SCOPED_TRACE(debug ? "debug" : "plain");
+        SetCommandLineArgs(debug ? QStringList{QStringLiteral("debug")} : QStringList{});
+        TFormMain &w = open();
+        TThreadStatusBar *bar = w.threadStatus();
+        EXPECT_EQ(bar->isVisible(), debug);
+        int toggles = 0;
+        bool last = bar->heartbeatBlue();
+        EXPECT_TRUE(test::waitUntil(
+            [&] {
+                if (bar->heartbeatBlue() != last) {
+                    last = !last;
+                    ++toggles;
+                }
+                return toggles >= 2;
+            },
+            kWaitMs));
+        m_window.reset();
+    }
 }
 
 } // namespace

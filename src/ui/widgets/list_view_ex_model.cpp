@@ -101,6 +101,14 @@ int TListViewExModel::rowOfKey(qint64 key) const
     return (it != m_rows.cend() && it->key == key) ? int(it - m_rows.cbegin()) : -1;
 }
 
+void TListViewExModel::fieldChanged(int row, int field)
+{
+    // Only the columns that show the field: a status change repaints one cell, not the row.
+    for (int c = 0; c < m_columns.size(); ++c)
+        if (m_columns.at(c).field == field)
+            Q_EMIT dataChanged(index(row, c), index(row, c));
+}
+
 void TListViewExModel::rowChanged(int row)
 {
     if (!m_columns.isEmpty())
@@ -197,7 +205,7 @@ void TListViewExModel::SetText(int row, int field, const QString &text)
     r.texts[field] = text;
     if (field == 0)
         indexCaption(r);
-    rowChanged(row);
+    fieldChanged(row, field);
 }
 
 int TListViewExModel::FieldCount(int row) const

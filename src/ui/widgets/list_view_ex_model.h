@@ -84,6 +84,7 @@ private:
     void unindexCaption(const Row &row);
     int rowOfKey(qint64 key) const;
     void rowChanged(int row);
+    void fieldChanged(int row, int field);
 
     QList<Column> m_columns;
     QList<Row> m_rows; // keys strictly ascending from the top

@@ -2,7 +2,6 @@
 
 #include "foundation/dialogs.h"
 #include "foundation/errors.h"
-#include "foundation/paths.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,11 +17,21 @@ bool makeFolder(const QString &folder)
 
 } // namespace
 
-QString EnsureOutputFolder(const QString &outputFolder)
+QString WithoutTrailingDots(const QString &folder)
 {
-    QString folder = outputFolder;
-    while (folder.endsWith(QLatin1Char('.')))
-        folder.chop(1);
+    // A last part made of dots only is "." or "..", a real place here: left as it is.
+    const QString last = folder.section(QLatin1Char('/'), -1);
+    if (last == QLatin1String(".") || last == QLatin1String(".."))
+        return folder;
+    QString out = folder;
+    while (out.endsWith(QLatin1Char('.')))
+        out.chop(1);
+    return out;
+}
+
+QString EnsureOutputFolder(const QString &outputFolder, const QString &settingsFolder)
+{
+    QString folder = WithoutTrailingDots(outputFolder);
     if (makeFolder(folder))
         return folder;
 
@@ -33,7 +42,7 @@ QString EnsureOutputFolder(const QString &outputFolder)
             return folder;
     }
 
-    folder = SettingsPath(QStringLiteral("Orvix Images"));
+    folder = IncludeTrailingBackslash(settingsFolder) + QStringLiteral("Orvix Images");
     if (makeFolder(folder))
         return folder;
     const QString message = QStringLiteral("Could not create folder: ") + folder;

@@ -118,7 +118,7 @@ void ProgramContext::LoadPictureDatabase()
 
 QString ProgramContext::EnsurePicturesFolder(const QString &configured)
 {
-    m_outputFolder = EnsureOutputFolder(configured);
+    m_outputFolder = EnsureOutputFolder(configured, settingsFolder());
     return m_outputFolder;
 }
 

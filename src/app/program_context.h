@@ -123,6 +123,9 @@ public:
     TVarnelProject &SessionSettings() { return m_sessionSettings; }
     PictureDatabase &pictures();
     const QString &outputFolder() const { return m_outputFolder; }
+    // Thumbnails are kept in the cache folder (the settings' "Cache thumbnails").
+    bool cacheThumbnails() const { return m_cacheThumbnails; }
+    void setCacheThumbnails(bool on) { m_cacheThumbnails = on; }
     DownloadSession &session() { return *m_session; }
     bool hasQueues() const { return bool(m_queues); }
     QueueState &queues() { return *m_queues; }
@@ -137,6 +140,7 @@ private:
     TVarnelProject m_applicationSettings;
     TVarnelProject m_sessionSettings;
     QString m_outputFolder;
+    bool m_cacheThumbnails = true;
     std::unique_ptr<PictureDatabase> m_pictures;
     // Released in reverse: the queues refer to the session's folders and the records.
     std::unique_ptr<DownloadSession> m_session;

@@ -181,19 +181,27 @@ QStringList TVarnelProject::BuildProjectText() const
     return out;
 }
 
-void TVarnelProject::SaveProjectX()
+bool TVarnelProject::SaveProjectX()
 {
     if (m_projectFn.isEmpty())
-        return;
+        return false;
+    bool written = true;
     try {
         SaveListUtf8Retry(BuildProjectText(), m_projectFn);
-    } catch (const std::exception &) {
-        // Given up after the retries; an empty file is reported below.
+    } catch (const std::exception &e) {
+        // Given up after the retries: the file keeps what it had, which must not pass for saved.
+        LogMessage(exceptionMessage(e));
+        written = false;
+    }
+    if (written && FileSize(m_projectFn) == 0)
+        written = false;
+    if (!written) {
+        ErrorBox(QStringLiteral("Saving to ") + m_projectFn + QStringLiteral(" FAILED"));
+        return false;
     }
     m_modified = false;
     m_lastLoadedFileDt = FileTime(m_projectFn);
-    if (FileSize(m_projectFn) == 0)
-        ErrorBox(QStringLiteral("Saving to ") + m_projectFn + QStringLiteral(" FAILED"));
+    return true;
 }
 
 void TVarnelProject::SetSingleProject()

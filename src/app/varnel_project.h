@@ -44,8 +44,10 @@ public:
     // session file, deletes it, and loads the session file.
     void SetSessionProject(const QString &oldFn);
 
-    void SaveProjectX();
-    void SaveSettingsX() { SaveProjectX(); }
+    // False, after "Saving to " + file + " FAILED" was shown, when the file could not be
+    // written: the values stay in the controls, the file as it was.
+    bool SaveProjectX();
+    bool SaveSettingsX() { return SaveProjectX(); }
     // Reads the file again and applies it; false when the file is missing.
     bool ReloadProject();
     // The file exists and its time differs from the one last read or written.

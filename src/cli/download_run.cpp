@@ -3,6 +3,7 @@
 #include "cli_browser.h"
 
 #include "app/headless_host.h"
+#include "app/output_folder.h"
 #include "foundation/main_thread_call.h"
 #include "app/program_context.h"
 #include "app/queue_commands.h"
@@ -127,7 +128,7 @@ bool TDownloadRun::takeCommonOptions(QStringList &args, const QString &command)
             return false;
         }
         // Start-up moves into the settings folder: a relative folder is meant from here.
-        m_outFolder = QDir::cleanPath(QDir::current().absoluteFilePath(m_outFolder));
+        m_outFolder = WithoutTrailingDots(QDir::cleanPath(QDir::current().absoluteFilePath(m_outFolder)));
         const QString reason = unusableFolderReason(m_outFolder);
         if (!reason.isEmpty()) {
             m_io.err << prefix << "--out " << m_outFolder << " cannot be used: " << reason << '\n';

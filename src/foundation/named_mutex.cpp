@@ -3,7 +3,9 @@
 #include "dialogs.h"
 #include "posix_file.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QThread>
 
@@ -66,6 +68,16 @@ QString MutexFolder()
         return QDir(runtime).absolutePath() + u'/';
     const QString folder = fallbackFolder();
     return ensurePrivateFolder(folder) ? folder + u'/' : QString();
+}
+
+QString FolderMutexName(const QString &name, const QString &folder)
+{
+    QString canonical = QFileInfo(folder).canonicalFilePath();
+    if (canonical.isEmpty())
+        canonical = QDir::cleanPath(QDir(folder).absolutePath());
+    const QByteArray bytes = QFile::encodeName(canonical);
+    return name + u'_'
+           + QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(16));
 }
 
 bool MutexExists(const QString &name)

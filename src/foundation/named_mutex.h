@@ -27,6 +27,10 @@ QString NormalizeMutexName(const QString &name);
 // another user or is open to others: then no mutex can be taken.
 QString MutexFolder();
 
+// name + "_" + a short hash of the folder: a mutex that only copies working on one folder
+// share. One folder reached through different spellings or links gives one name.
+QString FolderMutexName(const QString &name, const QString &folder);
+
 bool MutexExists(const QString &name);
 // Takes the mutex. When it is held already: "Mutex already created: " + normalised name is
 // shown and the handle is null; a system failure is shown with the system's text.

@@ -5,7 +5,6 @@
 #include "foundation/files.h"
 #include "foundation/paths.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,13 +23,7 @@ QString SessionSlotName(int slot)
 
 QString SessionSlotMutexName(const QString &sessionsFolder, const QString &sessionName)
 {
-    // One folder reached through different spellings or links is still one folder.
-    QString canonical = QFileInfo(sessionsFolder).canonicalFilePath();
-    if (canonical.isEmpty())
-        canonical = QDir::cleanPath(QDir(sessionsFolder).absolutePath());
-    const QByteArray folder = QFile::encodeName(canonical);
-    return sessionName + u'_'
-           + QString::fromLatin1(QCryptographicHash::hash(folder, QCryptographicHash::Sha1).toHex().left(16));
+    return FolderMutexName(sessionName, sessionsFolder);
 }
 
 DownloadSession::~DownloadSession()

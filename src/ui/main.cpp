@@ -1,5 +1,6 @@
 // orvix: the desktop program. Switches: "url=ADDRESS", "nomutex", "debug", "noinstall",
 // "fake_download", "site=HOST[:PORT]", "settings=FOLDER" (each with or without a leading "/").
+#include "favorites_panel.h"
 #include "main_window.h"
 #include "single_instance.h"
 
@@ -48,6 +49,9 @@ int main(int argc, char **argv)
     QObject::connect(&instance, &TSingleInstance::wakeUpRequested, window.get(), &TFormMain::WakeUp);
     window->setScreenshotFile(GetSwitchValue(QStringLiteral("screenshot")));
     window->show();
+    // Hidden, for the screenshots: the favorites panel open from the start.
+    if (GetSwitchValue(QStringLiteral("show")) == QLatin1String("favorites"))
+        window->favoritesPanel()->bFavoritesClick();
     const int code = app.exec();
     window.reset();
     return code;

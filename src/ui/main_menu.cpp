@@ -20,11 +20,11 @@ TMainMenu::TMainMenu(QMainWindow *window, const TMainMenuActions &a) : QObject(w
     add(file, QStringLiteral("miExit"), QStringLiteral("Exit"), a.exit);
 
     QMenu *settings = bar->addMenu(QStringLiteral("Settings"));
-    add(settings, QStringLiteral("miGeneralSettings"), QStringLiteral("General Settings"), {});
-    add(settings, QStringLiteral("miBrowsingSettings"), QStringLiteral("Browsing Settings"), {});
+    add(settings, QStringLiteral("miGeneralSettings"), QStringLiteral("General Settings"), a.generalSettings);
+    add(settings, QStringLiteral("miBrowsingSettings"), QStringLiteral("Browsing Settings"), a.browsingSettings);
 
     QMenu *tools = bar->addMenu(QStringLiteral("&Tools"));
-    add(tools, QStringLiteral("miFavorites"), QStringLiteral("Favorites"), {});
+    add(tools, QStringLiteral("miFavorites"), QStringLiteral("Favorites"), a.favorites);
     add(tools, QStringLiteral("miCheckDBIntegrity"), QStringLiteral("Check database"), a.checkDatabase);
     add(tools, QStringLiteral("miScanFiles"), QStringLiteral("Rescan output path"), a.rescanOutputPath);
     add(tools, QStringLiteral("miPasteMultipleUrls"), QStringLiteral("Paste multiple Urls"), a.pasteMultipleUrls);

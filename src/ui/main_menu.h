@@ -19,6 +19,9 @@ struct TMainMenuActions
     std::function<void()> checkDatabase;
     std::function<void()> rescanOutputPath;
     std::function<void()> pasteMultipleUrls;
+    std::function<void()> generalSettings;
+    std::function<void()> browsingSettings;
+    std::function<void()> favorites;
     std::function<void()> toggleDebugPage;      // Ctrl+Shift+D
     std::function<void()> openSettingsFolder;   // Ctrl+Shift+F12
 };

@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "debug_page.h"
+#include "favorites_panel.h"
 #include "main_menu.h"
 #include "messages_panel.h"
 #include "page_type_area.h"
@@ -8,6 +9,7 @@
 #include "queue_message_panel.h"
 #include "queue_status_panel.h"
 #include "resume_panel.h"
+#include "settings_panel.h"
 #include "thread_status_bar.h"
 #include "window_settings_controls.h"
 #include "worker_host_window.h"
@@ -37,6 +39,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTabBar>
+#include <QToolButton>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
@@ -180,12 +183,16 @@ void TFormMain::buildWindow()
     pasteHost.ensuredPicturesFolder = [this] { return ensuredPicturesFolder(); };
     pasteHost.queuePage = [this](const QString &url, const QString &line) { queuePage(url, line); };
     m_pastePanel = new TPasteUrlsPanel(this, std::move(pasteHost));
+    buildSettingsPanels();
 
     TMainMenuActions actions;
     actions.exit = [this] { close(); };
     actions.checkDatabase = [this] { miCheckDBIntegrityClick(); };
     actions.rescanOutputPath = [this] { miScanFilesClick(); };
     actions.pasteMultipleUrls = [this] { m_pastePanel->Open(); };
+    actions.generalSettings = [this] { m_settingsPanel->miGeneralSettingsClick(TSettingsPanel::kPageGeneral); };
+    actions.browsingSettings = [this] { m_settingsPanel->miGeneralSettingsClick(TSettingsPanel::kPageBrowsing); };
+    actions.favorites = [this] { m_favoritesPanel->bFavoritesClick(); };
     actions.toggleDebugPage = [this] { ToggleDebugPage(); };
     actions.openSettingsFolder = [] { ShellOpen(GetSettingsFolder()); };
     m_menu = new TMainMenu(this, actions);
@@ -207,6 +214,28 @@ void TFormMain::buildWindow()
     resize(1280, 860);
 }
 
+void TFormMain::buildSettingsPanels()
+{
+    m_settingsPanel = new TSettingsPanel(*m_context, [this](int index) {
+        picturePanel()->cbImageSizeToSave()->setCurrentIndex(index);
+        if (auto *webPanelSize = findChild<QComboBox *>(QStringLiteral("cbImageSizeToSave2")))
+            webPanelSize->setCurrentIndex(index);
+    }, this);
+
+    TFavoritesHost favorites;
+    favorites.address = [this] { return m_topBar->edURL()->text(); };
+    favorites.pageTitle = [this] { return m_pageTitle; };
+    favorites.open = [this](const QString &url) {
+        m_topBar->edURL()->setText(url);
+        m_topBar->bOpenURLClick();
+    };
+    favorites.save = [this] { m_context->ApplicationSettings().SaveSettingsX(); };
+    m_favoritesPanel = new TFavoritesPanel(std::move(favorites), this);
+    connect(m_topBar->bAddToFavorites(), &QToolButton::clicked, m_favoritesPanel,
+            &TFavoritesPanel::bAddToFavoritesClick);
+    connect(m_topBar->bFavorites(), &QToolButton::clicked, m_favoritesPanel, &TFavoritesPanel::bFavoritesClick);
+}
+
 void TFormMain::FormCreate()
 {
     m_context->PrepareDataFiles();
@@ -226,6 +255,7 @@ void TFormMain::FormCreate()
 
     m_pageType->ShowStartState();
     m_threadStatus->setVisible(m_context->switches().debug);
+    m_settingsPanel->TrimMemos();
     placeFloatingPanels();
     m_workerHost = std::make_unique<TWindowWorkerHost>(*this, *m_context);
     m_context->SetWorkerHost(m_workerHost.get());
@@ -282,9 +312,12 @@ void TFormMain::FormShow()
     m_programInitialized = false;
 
     const QString folder = ensuredPicturesFolder();
-    if (!CanWriteToFolder(folder))
+    if (!CanWriteToFolder(folder)) {
         InfoBox(QStringLiteral("You have no access right to write to: ") + folder
                 + QStringLiteral("\r\nPlease select another folder."));
+        m_settingsPanel->miGeneralSettingsClick(TSettingsPanel::kPageGeneral);
+    }
+    m_context->setCacheThumbnails(m_controls->checked(QStringLiteral("cbCacheThumbnails")));
 
     if (m_controls->itemIndex(QStringLiteral("rg_ImageSizeToSave")) < 0)
         m_controls->setItemIndex(QStringLiteral("rg_ImageSizeToSave"), TPicturePanel::SizeOriginal);
@@ -299,6 +332,7 @@ void TFormMain::FormShow()
     m_context->StartMediaWorker();
     queueScriptedLines();
 
+    m_settingsPanel->ShowStartPageChoice();
     const QString versionMarker = QStringLiteral("cbVersion1_0_0_10_initialized");
     const bool startPage2 = m_controls->text(QStringLiteral("edStartUrlIdx")) == QLatin1String("1");
     if (m_controls->checked(versionMarker)) {
@@ -310,9 +344,10 @@ void TFormMain::FormShow()
             m_topBar->bOpenURLClick();
         }
     } else {
-        // First run: the marker is written with the settings. A new user gets the site's index
-        // (it leads to the sample set), unless the command line named a page to open.
+        // First run: the marker is written when the settings are closed. A new user gets the
+        // site's index (it leads to the sample set), unless the command line named a page.
         m_controls->setChecked(versionMarker, true);
+        m_settingsPanel->miGeneralSettingsClick(TSettingsPanel::kPageGeneral);
         if (urlSwitch.isEmpty()) {
             m_topBar->edURL()->setText(SiteRoot() + QLatin1Char('/'));
             m_topBar->bOpenURLClick();
@@ -374,6 +409,7 @@ void TFormMain::ApplicationEvents1Activate()
     if (settings.ProjectModifiedExternally()) {
         ShowAlert(QStringLiteral("settings changed. reloading"));
         settings.ReloadProject();
+        m_settingsPanel->ShowStartPageChoice();
     }
     const auto result = m_context->pictures().ReloadImagesDbIfChanged(
         [this](const QString &text) { DrawScreenText(text, 0); });
@@ -407,6 +443,8 @@ bool TFormMain::event(QEvent *event)
 {
     if (event->type() == QEvent::Resize && m_messages && m_messages->isVisible())
         m_messages->MakeHeaderVisible();
+    if (event->type() == QEvent::Resize && m_settingsPanel)
+        m_settingsPanel->FormResize();
     return QMainWindow::event(event);
 }
 

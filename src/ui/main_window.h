@@ -27,6 +27,8 @@ namespace orvix {
 class FoundSession;
 class ProgramContext;
 class TDebugPage;
+class TFavoritesPanel;
+class TSettingsPanel;
 class TMainMenu;
 class TMessagesPanel;
 class TPageTypeArea;
@@ -68,6 +70,8 @@ public:
     TQueueStatusPanel *queueStatusPanel() const { return m_queuePanel; }
     TPasteUrlsPanel *pasteUrlsPanel() const { return m_pastePanel; }
     TQueueMessagePanel *queueMessagePanel() const { return m_queueMessage; }
+    TSettingsPanel *settingsPanel() const { return m_settingsPanel; }
+    TFavoritesPanel *favoritesPanel() const { return m_favoritesPanel; }
     TWindowWorkerHost *workerHost() const { return m_workerHost.get(); }
     TPageParser &parser() { return m_parser; }
     TLog *programLog() const { return m_log.get(); }
@@ -156,6 +160,7 @@ protected:
 
 private:
     void buildWindow();
+    void buildSettingsPanels();
     void FormCreate();
     void FormShow();
     void ResetPageArea();
@@ -189,6 +194,8 @@ private:
     TQueueStatusPanel *m_queuePanel = nullptr;
     TPasteUrlsPanel *m_pastePanel = nullptr;
     TQueueMessagePanel *m_queueMessage = nullptr;
+    TSettingsPanel *m_settingsPanel = nullptr;
+    TFavoritesPanel *m_favoritesPanel = nullptr;
     TMainMenu *m_menu = nullptr;
     QTimer *m_timerInit = nullptr;
     QTimer *m_timerLogMessages = nullptr;

@@ -52,6 +52,13 @@ TTopBar::TTopBar(ITopBarHost &host, QWidget *parent) : QWidget(parent), m_host(h
     bPasteUrl->setToolButtonStyle(Qt::ToolButtonTextOnly);
     connect(bPasteUrl, &QToolButton::clicked, this, &TTopBar::bPasteUrlClick);
 
+    // The window wires these to its favorites panel.
+    m_bAddToFavorites = makeButton(QStringLiteral("bAddToFavorites"), QString(),
+                                   QStringLiteral("Add current page to favorites"));
+    m_bAddToFavorites->setText(QStringLiteral("\u2606+"));
+    m_bFavorites = makeButton(QStringLiteral("bFavorites"), QString(), QStringLiteral("View list of favorite pages"));
+    m_bFavorites->setText(QStringLiteral("\u2605"));
+
     auto *searchLabel = new QLabel(QStringLiteral("Search"), this);
     m_edSearchTerm = new QLineEdit(this);
     m_edSearchTerm->setObjectName(QStringLiteral("edSearchTerm"));
@@ -98,6 +105,8 @@ TTopBar::TTopBar(ITopBarHost &host, QWidget *parent) : QWidget(parent), m_host(h
     row1->addWidget(m_edURL, 1);
     row1->addWidget(bOpenURL);
     row1->addWidget(bPasteUrl);
+    row1->addWidget(m_bAddToFavorites);
+    row1->addWidget(m_bFavorites);
     row1->addWidget(m_panelStatus);
 
     auto *row2 = new QHBoxLayout;

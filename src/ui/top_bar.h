@@ -51,6 +51,8 @@ public:
     QToolButton *bGoForward() const { return m_bGoForward; }
     QToolButton *bSubmitPage() const { return m_bSubmitPage; }
     QLabel *labelWorking() const { return m_labelWorking; }
+    QToolButton *bAddToFavorites() const { return m_bAddToFavorites; }
+    QToolButton *bFavorites() const { return m_bFavorites; }
 
     void bOpenURLClick();
     void bPasteUrlClick();
@@ -77,6 +79,8 @@ private:
     QLineEdit *m_edSearchTerm;
     QComboBox *m_cbSearchIn;
     QToolButton *m_bSubmitPage;
+    QToolButton *m_bAddToFavorites;
+    QToolButton *m_bFavorites;
     QFrame *m_panelStatus;
     QLabel *m_labelWorking;
     TStatusLight m_light = TStatusLight::Hidden;

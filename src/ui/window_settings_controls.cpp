@@ -1,6 +1,7 @@
 #include "window_settings_controls.h"
 
 #include "app/program_settings.h"
+#include "widgets/list_view_ex.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -55,7 +56,7 @@ std::optional<ControlKind> TWindowSettingsControls::controlKind(const QString &n
         return ControlKind::ListBox;
     if (qobject_cast<QPlainTextEdit *>(w))
         return ControlKind::Memo;
-    if (qobject_cast<QTreeWidget *>(w))
+    if (qobject_cast<QTreeWidget *>(w) || qobject_cast<TListViewEx *>(w))
         return ControlKind::ListView;
     if (qobject_cast<QSpinBox *>(w) || qobject_cast<QDoubleSpinBox *>(w))
         return ControlKind::SpinEdit;
@@ -193,6 +194,18 @@ void TWindowSettingsControls::setLines(const QString &name, const QStringList &v
 
 QList<ListViewItem> TWindowSettingsControls::listViewItems(const QString &name) const
 {
+    if (auto *lv = qobject_cast<TListViewEx *>(find(name))) {
+        QList<ListViewItem> items;
+        for (int row = 0; row < lv->RowCount(); ++row) {
+            const ArStrX texts = lv->GetLVLineAr(row);
+            ListViewItem item;
+            item.caption = texts.value(0);
+            item.subItems = texts.mid(1);
+            item.checked = lv->Model()->Checked(row);
+            items.append(item);
+        }
+        return items;
+    }
     auto *tree = qobject_cast<QTreeWidget *>(find(name));
     if (!tree)
         return m_fallback.listViewItems(name);
@@ -212,6 +225,14 @@ QList<ListViewItem> TWindowSettingsControls::listViewItems(const QString &name) 
 
 void TWindowSettingsControls::setListViewItems(const QString &name, const QList<ListViewItem> &items)
 {
+    if (auto *lv = qobject_cast<TListViewEx *>(find(name))) {
+        lv->Clear();
+        for (const ListViewItem &item : items) {
+            const int row = lv->AddRange(ArStrX{item.caption} + item.subItems);
+            lv->Model()->SetChecked(row, item.checked);
+        }
+        return;
+    }
     auto *tree = qobject_cast<QTreeWidget *>(find(name));
     if (!tree)
         return m_fallback.setListViewItems(name, items);

@@ -222,6 +222,10 @@ TEST_F(SettingsTest, FailedSaveIsReported)
     s.app.SetSingleProject();
     // A folder where the file should be: every attempt fails and nothing is written.
     ASSERT_TRUE(QDir().mkpath(s.app.ProjectFn()));
-    s.app.SaveProjectX();
+    EXPECT_FALSE(s.app.SaveProjectX());
     EXPECT_EQ(dialogs.shown(), QStringList({"error: Saving to " + s.app.ProjectFn() + " FAILED"}));
+    EXPECT_FALSE(s.app.ProjectModifiedExternally()); // a failed write is no write of another instance
+
+    ASSERT_TRUE(QDir().rmdir(s.app.ProjectFn()));
+    EXPECT_TRUE(s.app.SaveProjectX());
 }

@@ -82,6 +82,19 @@ TEST_F(CliFaults, RelativeOutIsTakenFromTheStartingFolder)
     EXPECT_FALSE(QFileInfo::exists(settings() + QStringLiteral("/rel")));
 }
 
+// A folder typed with trailing dots is the folder without them, as in the desktop program.
+TEST_F(CliFaults, OutWithTrailingDotsSavesInTheFolderWithout)
+{
+    startSite(smallSite());
+    withOut = false;
+    const auto chosen = publicPictures(1);
+    const CliResult r = runCli({QStringLiteral("get"), QStringLiteral("--out=") + file(QStringLiteral("dots...")),
+                                chosen[0]->pageUrl});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    expectSavedOnce(file(QStringLiteral("dots/")), chosen);
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("dots..."))));
+}
+
 // Without --out the settings' pictures folder is used; a damaged settings file, or a folder there
 // that cannot be used, is said instead of passed over in silence.
 TEST_F(CliFaults, FallingBackFromTheSettingsIsSaid)

@@ -1,6 +1,8 @@
 #include "program_context.h"
 #include "queue_commands.h"
 
+#include "maker_host.h"
+
 #include "foundation/main_thread_call.h"
 #include "output_folder.h"
 #include "program_settings.h"
@@ -44,6 +46,7 @@ StartOutcome PrepareProgramStart(const QStringList &arguments)
     QCoreApplication::setApplicationName(QString::fromUtf16(kDataBaseName));
     SetCommandLineArgs(arguments);
     ChooseSiteHost();
+    ChooseMakerHost();
     // The settings folder first: the transfer moves files into it.
     InitSettingsFolder();
     if (TransferSettingsFromProgramFilesToLocalSettings() == TransferOutcome::EndProcess)

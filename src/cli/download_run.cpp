@@ -3,6 +3,7 @@
 #include "cli_browser.h"
 
 #include "app/headless_host.h"
+#include "app/maker_host.h"
 #include "app/output_folder.h"
 #include "foundation/main_thread_call.h"
 #include "app/program_context.h"
@@ -149,7 +150,7 @@ bool TDownloadRun::takeCommonOptions(QStringList &args, const QString &command)
 
 bool TDownloadRun::start()
 {
-    QStringList startArgs{QStringLiteral("site=") + SiteHost()};
+    QStringList startArgs{QStringLiteral("site=") + SiteHost(), QStringLiteral("maker=") + MakerHost()};
     if (!m_settingsFolder.isEmpty())
         startArgs << QStringLiteral("settings=") + QFileInfo(m_settingsFolder).absoluteFilePath();
     try {

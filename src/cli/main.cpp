@@ -1,8 +1,11 @@
 // orvix-cli: "orvix-cli COMMAND [ARGS]". Options common to all commands: --site=HOST[:PORT]
-// (else the environment variable ORVIX_SITE) chooses the photo site.
+// (else the environment variable ORVIX_SITE) chooses the photo site, --maker=HOST[:PORT] (else
+// ORVIX_MAKER) the maker's service. "orvix-cli --version" prints the version text.
 #include "cli_browser.h"
 #include "cli_command.h"
 
+#include "app/maker_host.h"
+#include "app/program_version.h"
 #include "foundation/errors.h"
 #include "pages/site.h"
 
@@ -17,7 +20,7 @@ namespace {
 
 void printUsage(QTextStream &s)
 {
-    s << "usage: orvix-cli COMMAND [ARGS] [--site=HOST[:PORT]]\n\ncommands:\n";
+    s << "usage: orvix-cli COMMAND [ARGS] [--site=HOST[:PORT]] [--maker=HOST[:PORT]]\n       orvix-cli --version\n\ncommands:\n";
     for (const TCliCommand &c : CliCommands())
         s << "  " << c.name << ' ' << c.usage << "\n      " << c.summary << '\n';
     for (const TCliCommand &c : CliCommands())
@@ -45,7 +48,16 @@ int main(int argc, char **argv)
 
     QStringList args = app->arguments().mid(1);
     QString site;
+    QString maker;
     try {
+        SetMakerHostFromEnvironment();
+        if (TakeOption(args, QStringLiteral("maker"), maker)) {
+            if (maker.trimmed().isEmpty()) {
+                err << "orvix-cli: --maker needs a host, as in --maker=127.0.0.1:8081\n";
+                return ExitUsage;
+            }
+            SetMakerHost(maker);
+        }
         SetSiteHostFromEnvironment();
         if (TakeOption(args, QStringLiteral("site"), site)) {
             if (site.trimmed().isEmpty()) {
@@ -59,6 +71,10 @@ int main(int argc, char **argv)
         return ExitUsage;
     }
 
+    if (!args.isEmpty() && args[0] == QStringLiteral("--version")) {
+        out << ProgramVersionText() << '\n';
+        return ExitOk;
+    }
     if (args.isEmpty() || args[0] == QStringLiteral("--help") || args[0] == QStringLiteral("-h")) {
         printUsage(args.isEmpty() ? err : out);
         return args.isEmpty() ? ExitUsage : ExitOk;

@@ -2,19 +2,23 @@
 
 #include "errors.h"
 #include "log.h"
+#include "thread_registry.h"
 
 #include <QCoreApplication>
 #include <QThread>
 
 namespace orvix {
 
-void TThreadX::StartNew(std::function<void()> threadProc)
+void TThreadX::StartNew(std::function<void()> threadProc, ThreadRegistry *registry)
 {
-    QThread *thread = QThread::create([proc = std::move(threadProc)] {
+    QThread *thread = QThread::create([proc = std::move(threadProc), registry] {
+        ThreadRegistration registration(registry, QStringLiteral("TThreadX"));
         try {
             proc();
         } catch (const std::exception &e) {
             LogMessage(exceptionMessage(e));
+            if (registry)
+                registry->reportFatal(std::current_exception(), QStringLiteral("TThreadX"));
         } catch (...) {
             LogMessage(QStringLiteral("Unknown error in a background task"));
         }

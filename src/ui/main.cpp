@@ -1,7 +1,10 @@
 // orvix: the desktop program. Switches: "url=ADDRESS", "nomutex", "debug", "noinstall",
-// "fake_download", "site=HOST[:PORT]", "settings=FOLDER" (each with or without a leading "/").
+// "fake_download", "site=HOST[:PORT]", "maker=HOST[:PORT]", "settings=FOLDER",
+// "window_screenshot=NAME:FILE" (each with or without a leading "/").
 #include "favorites_panel.h"
 #include "main_window.h"
+#include "maker_services_ui.h"
+#include "orvix_application.h"
 #include "single_instance.h"
 
 #include "app/program_context.h"
@@ -17,7 +20,7 @@ using namespace orvix;
 int main(int argc, char **argv)
 {
     PrepareBrowserEngine();
-    QApplication app(argc, argv);
+    TOrvixApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
     try {
         if (PrepareProgramStart(arguments) == StartOutcome::EndProcess)
@@ -48,6 +51,10 @@ int main(int argc, char **argv)
     }
     QObject::connect(&instance, &TSingleInstance::wakeUpRequested, window.get(), &TFormMain::WakeUp);
     window->setScreenshotFile(GetSwitchValue(QStringLiteral("screenshot")));
+    // "window_screenshot=NAME:FILE" pictures one of the maker-service windows instead.
+    if (const QString shot = GetSwitchValue(QStringLiteral("window_screenshot")); !shot.isEmpty())
+        if (auto *maker = window->findChild<TMakerServicesUi *>())
+            maker->TakeWindowScreenshot(shot.section(u':', 0, 0), shot.section(u':', 1));
     window->show();
     // Hidden, for the screenshots: the favorites panel open from the start.
     if (GetSwitchValue(QStringLiteral("show")) == QLatin1String("favorites"))

@@ -3,6 +3,7 @@
 #include "debug_page.h"
 #include "favorites_panel.h"
 #include "main_menu.h"
+#include "maker_services_ui.h"
 #include "messages_panel.h"
 #include "page_type_area.h"
 #include "paste_urls_panel.h"
@@ -11,6 +12,7 @@
 #include "resume_panel.h"
 #include "settings_panel.h"
 #include "thread_status_bar.h"
+#include "top_bar.h"
 #include "window_settings_controls.h"
 #include "worker_host_window.h"
 #include "widgets/panel_x.h"
@@ -196,6 +198,10 @@ void TFormMain::buildWindow()
     actions.toggleDebugPage = [this] { ToggleDebugPage(); };
     actions.openSettingsFolder = [] { ShellOpen(GetSettingsFolder()); };
     m_menu = new TMainMenu(this, actions);
+    auto *maker = new TMakerServicesUi(this, *m_context, *m_menu, *m_browser);
+    m_topBar->bSubmitPage()->setEnabled(true);
+    connect(m_topBar->bSubmitPage(), &QToolButton::clicked, maker,
+            [this, maker] { maker->SubmitPage(1, m_topBar->edURL()->text()); });
 
     m_timerInit = new QTimer(this);
     m_timerInit->setSingleShot(true);
@@ -431,6 +437,8 @@ void TFormMain::WakeUp(const QString &url)
 void TFormMain::closeEvent(QCloseEvent *event)
 {
     ORVIX_ASSERT_MAIN_THREAD();
+    if (auto *maker = findChild<TMakerServicesUi *>())
+        maker->BeginClosing(); // nothing is reported from here on
     m_context->BeginClosing();
     // The workers are waited for when the window goes: none may still wait on a box then.
     m_dialogs.WorkersStopping();

@@ -236,7 +236,7 @@ void TFormMain::openInNewInstance(const QString &url)
     m_context->SessionSettings().SaveProjectX();
     QString arguments = QStringLiteral("\"/url=") + url + QStringLiteral("\" nomutex");
     // The new copy must read the same site and the same settings folder.
-    for (const char *name : {"site", "settings"}) {
+    for (const char *name : {"site", "maker", "settings"}) {
         const QString value = GetSwitchValue(QLatin1String(name));
         if (!value.isEmpty())
             arguments += QStringLiteral(" \"") + QLatin1String(name) + QLatin1Char('=') + value + QLatin1Char('"');

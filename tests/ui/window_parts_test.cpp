@@ -8,6 +8,7 @@
 #include "ui/qt_dialogs.h"
 #include "ui/resume_panel.h"
 #include "ui/site_search.h"
+#include "foundation/url_encode.h"
 #include "ui/subfolder_edit.h"
 
 #include "foundation/dialogs.h"

@@ -1,0 +1,18 @@
+// Every C++ throw of the program passes here first, so an exception report can show where it
+// was thrown: a catch handler only sees the stack after unwinding. Kept apart from other code
+// because the compiler's headers declare this function in two incompatible ways.
+
+#include <dlfcn.h>
+
+namespace orvix {
+void RecordThrowStack();
+}
+
+extern "C" [[noreturn]] void __cxa_throw(void *exception, void *type, void (*destructor)(void *))
+{
+    using Throw = void (*)(void *, void *, void (*)(void *));
+    static const Throw original = reinterpret_cast<Throw>(dlsym(RTLD_NEXT, "__cxa_throw"));
+    orvix::RecordThrowStack();
+    original(exception, type, destructor);
+    __builtin_unreachable();
+}

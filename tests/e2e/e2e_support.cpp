@@ -53,7 +53,9 @@ QProcessEnvironment CliSandbox::environment() const
 
 QStringList CliSandbox::commonOptions() const
 {
-    QStringList options{QStringLiteral("--site=") + m_site->host(), QStringLiteral("--settings=") + settings()};
+    QStringList options{QStringLiteral("--site=") + m_site->host()};
+    if (withSettings)
+        options << QStringLiteral("--settings=") + settings();
     if (withOut)
         options << QStringLiteral("--out=") + pictures();
     return options;

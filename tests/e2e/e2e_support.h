@@ -50,6 +50,8 @@ protected:
     QStringList launcher;
     // Without it the runs get no --out (a test gives its own).
     bool withOut = true;
+    // Without it the runs get no --settings (commands that keep no settings refuse it).
+    bool withSettings = true;
     // The folder orvix-cli starts in; the test process's when empty.
     QString startFolder;
 

@@ -1,4 +1,5 @@
 #include "program_context.h"
+#include "queue_commands.h"
 
 #include "maker_host.h"
 
@@ -34,6 +35,8 @@ StartSwitches StartSwitches::FromCommandLine()
     s.debug = HasSwitch(QStringLiteral("debug"));
     s.noInstall = HasSwitch(QStringLiteral("noinstall"));
     s.fakeDownload = HasSwitch(QStringLiteral("fake_download"));
+    s.pasteFile = GetSwitchValue(QStringLiteral("paste"));
+    s.removeText = GetSwitchValue(QStringLiteral("remove"));
     return s;
 }
 
@@ -69,6 +72,7 @@ ProgramContext::~ProgramContext()
 {
     m_run.AppClosing = true;
     StopWorkers();
+    m_queueCommands.reset();
     m_queues.reset();
     m_records.reset();
     m_session.reset(); // the slot is free again
@@ -85,6 +89,7 @@ void ProgramContext::CreateQueues(IQueueView &view)
     ORVIX_ASSERT_MAIN_THREAD();
     m_records = std::make_unique<PictureDbRecords>(pictures());
     m_queues = std::make_unique<QueueState>(m_run, m_session->folders(), view, *m_records);
+    m_queueCommands = std::make_unique<TQueueCommands>(*m_queues, m_queueRows);
 }
 
 std::unique_ptr<FoundSession> ProgramContext::FindIncompleteSession()

@@ -28,10 +28,14 @@ class IQueueView;
 class IWorkerHost;
 class PictureDatabase;
 class QueueState;
+class TQueueCommands;
 class TThreadDownloadMediaItems;
 class TThreadDownloadPageItems;
 
 enum class StartOutcome { Continue, EndProcess };
+
+// Failed passes of a picture before it leaves the queue, in both programs.
+inline constexpr int kDefaultFailedPasses = 3;
 
 // What the command line asks of this run.
 struct StartSwitches
@@ -41,6 +45,11 @@ struct StartSwitches
     bool debug = false;       // "debug"
     bool noInstall = false;   // "noinstall": settings in the program's folder
     bool fakeDownload = false; // "fake_download": the media worker copies a sample picture
+    // Scripted runs (the demo's screenshots): "paste=FILE" queues the picture pages listed in
+    // FILE at the first display, as the paste panel queues them; "remove=TEXT" then removes
+    // the lines holding TEXT, as the remove command does.
+    QString pasteFile;
+    QString removeText;
 
     static StartSwitches FromCommandLine();
 };
@@ -96,8 +105,9 @@ public:
     void SetWorkerHost(IWorkerHost *host) { m_workerHost = host; }
     // The product's waits; tests and tools shorten them before the workers start.
     WorkerTiming &workerTiming() { return m_workerTiming; }
-    // Failed passes after which the media worker lets a line go (its item file stays for
-    // resume); 0, the desktop program's value, tries until it succeeds or is removed.
+    // Failed passes after which the media worker lets a line go (its row "failed", its item
+    // file kept for "Requeue failed" and resume); until then a failed line goes behind the
+    // waiting ones. 0 tries it at the front until it succeeds or is removed.
     void setMaxFailedPasses(int passes) { m_maxFailedPasses = passes; }
     void StartPageWorker();
     void StartMediaWorker();
@@ -121,6 +131,8 @@ public:
     QueueState &queues() { return *m_queues; }
     // The queue view's rows: status of every queued line (the window's queue panel shows them).
     TQueueRows &queueRows() { return m_queueRows; }
+    // The user's queue commands on this run's queues and rows (made with the queues).
+    TQueueCommands &queueCommands() { return *m_queueCommands; }
 
 private:
     StartSwitches m_switches;
@@ -135,10 +147,11 @@ private:
     std::unique_ptr<PictureDbRecords> m_records;
     std::unique_ptr<QueueState> m_queues;
     TQueueRows m_queueRows;
+    std::unique_ptr<TQueueCommands> m_queueCommands;
 
     IWorkerHost *m_workerHost = nullptr;
     WorkerTiming m_workerTiming;
-    int m_maxFailedPasses = 0;
+    int m_maxFailedPasses = kDefaultFailedPasses;
     // Stopped before the queues they serve are released.
     std::unique_ptr<TThreadDownloadPageItems> m_pageWorker;
     std::unique_ptr<TThreadDownloadMediaItems> m_mediaWorker;

@@ -13,14 +13,13 @@
 #include "foundation/text_codec.h"
 #include "pages/parse_reports.h"
 #include "pages/picture_page.h"
-#include "pages/pasted_address.h"
 #include "pages/site.h"
 #include "queue/incomplete_session.h"
 #include "queue/queue_line.h"
+#include "queue/pasted_urls.h"
 #include "queue/queue_state.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 namespace orvix::cli {
 
@@ -30,8 +29,8 @@ const QString kCommonHelp = QStringLiteral(
     "get, paste, resume and discard share the desktop program's queues, sessions and picture database.\n"
     "common options: --site=HOST[:PORT] --settings=FOLDER (the desktop program's settings folder by default)\n"
     "  --out=FOLDER (the pictures folder; the desktop program's by default)\n"
-    "  --retries=N: a picture that fails N times (each time after 5 attempts; default 3) is left for\n"
-    "  \"orvix-cli resume\"; the desktop program retries without end.\n"
+    "  --retries=N: a picture that fails N times (each time after 5 attempts; default 3, as in the\n"
+    "  desktop program) is left for \"orvix-cli resume\"; after each failure it waits behind the rest.\n"
     "  --size=0|1|2: the largest listed size of at most 500 pixels on its longer side, of at most\n"
     "  1024, or the largest (the default); the smallest listed when none fits.\n"
     "exit codes: 0 everything asked for was saved; 1 something failed, was skipped (a private\n"
@@ -171,18 +170,15 @@ int runPaste(const QStringList &given, TCliIo &io)
     // As the paste panel: picture pages of the photo site over "http://"; anything else is
     // passed over without a word.
     const QString folder = run.targetFolder(subfolder);
+    const PastedUrls pasted = TakePastedUrls(text);
+    for (const QString &url : pasted.malformed) {
+        // It would break its queue line: never queued, and the run is not complete.
+        io.err << "malformed line (not queued): " << url.left(kMaxQuotedLine) << '\n';
+        run.markIncomplete();
+    }
     qint64 count = 0;
-    for (const QString &raw : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
-        const QString url = TextTrim(raw);
-        if (!IsPastedSiteAddress(url))
-            continue;
-        if (url.contains(u'|')) {
-            // It would break its queue line: never queued, and the run is not complete.
-            io.err << "malformed line (not queued): " << url.left(kMaxQuotedLine) << '\n';
-            run.markIncomplete();
-            continue;
-        }
-        if (!run.queuePage(url, pageLine(url, QString::fromUtf16(kPictureUrlType), size, QString(), folder)))
+    for (const QString &url : pasted.accepted) {
+        if (!run.queuePage(url, PastedPageLine(url, size, folder)))
             break;
         ++count;
     }

@@ -7,6 +7,7 @@
 #include "app/output_folder.h"
 #include "foundation/main_thread_call.h"
 #include "app/program_context.h"
+#include "app/queue_commands.h"
 #include "app/program_settings.h"
 #include "app/settings_file.h"
 #include "foundation/errors.h"
@@ -262,6 +263,10 @@ int TDownloadRun::runQueues()
     loop.exec();
     tick.stop();
     if (stopped) {
+        // As the pause button: no worker takes up another line while the run winds down; what
+        // is under way is broken off by the close and kept with the rest for resume.
+        if (!m_context->run().QueuePaused)
+            m_context->queueCommands().TogglePause();
         clearLiveLine();
         m_io.err << "orvix-cli: stopping; what is left stays for resume\n";
         m_io.err.flush();

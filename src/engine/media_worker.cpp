@@ -81,11 +81,14 @@ void TThreadDownloadMediaItems::Execute()
 
     while (!m_run.AppClosing) {
         try {
-            ServeCancelAndPause(m_queues.MediaQueue, m_run.CancelMediaQueue, m_host);
+            ServeCancelAndPause(m_queues.MediaQueue, m_run.CancelMediaQueue, m_host, [this](const QString &line) {
+                m_queues.DeleteQueueItemFile(QueueKind::Media, MediaLineKey(line));
+            });
             if (m_run.AppClosing)
                 break;
 
             if (m_queues.MediaQueue.Count() == 0) {
+                m_failedPasses.clear(); // counts of lines removed or canceled meanwhile
                 // The page worker may still be producing lines.
                 if (m_queues.PageQueue.Count() > 0) {
                     m_host.ShowDownloading(status());
@@ -145,7 +148,7 @@ void TThreadDownloadMediaItems::serveLine(const QString &line)
         return;
     }
     if (result != Result::Failed) {
-        m_failedPasses = 0;
+        m_failedPasses.remove(line);
         // Taken away meanwhile (remove or cancel), its item file went with it.
         if (RemoveFirstIfStill(m_queues.MediaQueue, line))
             m_queues.DeleteQueueItemFile(QueueKind::Media, media.pageUrl);
@@ -159,19 +162,19 @@ void TThreadDownloadMediaItems::serveLine(const QString &line)
 void TThreadDownloadMediaItems::countFailure(const QString &line, const MediaLine &media)
 {
     if (m_options.maxFailedPasses <= 0)
+        return; // tried at the front until it succeeds, is removed or the queue is canceled
+    int &passes = m_failedPasses[line];
+    if (++passes < m_options.maxFailedPasses) {
+        // The lines that wait go first: one bad picture must not hold up the rest.
+        MoveFirstToEndIfStill(m_queues.MediaQueue, line);
         return;
-    if (!(m_failingLine.isSharedWith(line) && m_failingLine == line)) {
-        m_failingLine = line;
-        m_failedPasses = 0;
     }
-    if (++m_failedPasses < m_options.maxFailedPasses)
-        return;
-    // Its item file stays, so the line comes back when the session is resumed.
+    m_failedPasses.remove(line);
+    // Its row stays "failed" and its item file stays, so "Requeue failed" and the next start's
+    // resume take it up again.
     if (RemoveFirstIfStill(m_queues.MediaQueue, line))
         LogMessage(QStringLiteral("Gave up on ") + media.downloadUrl + QStringLiteral(" after ")
-                   + QString::number(m_failedPasses) + QStringLiteral(" failed attempts"));
-    m_failingLine.clear();
-    m_failedPasses = 0;
+                   + QString::number(m_options.maxFailedPasses) + QStringLiteral(" failed passes"));
 }
 
 TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadPicture(const MediaLine &media)

@@ -4,11 +4,12 @@
 // in its target folder as it arrives, is checked against the announced size and for being a
 // picture at all, then named from its file base under a name no other file has and handed to
 // the host. A picture that another run saved or is saving is left to it. A failed picture
-// stays at the front and is tried again after a pause; the queue is held while the pictures
-// folder's volume is nearly full.
+// goes behind the waiting lines and is tried again after a pause, until it has failed the
+// allowed number of passes; the queue is held while the pictures folder's volume is nearly full.
 
 #include "engine/worker_thread.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 
@@ -34,7 +35,8 @@ struct MediaWorkerOptions
     // switch). Empty: download.
     QString fakeDownloadSample;
     // Failed passes after which a line leaves the queue with its item file kept, for resume;
-    // 0: it is tried until it succeeds, is removed or the queue is canceled.
+    // until then a failed line goes behind the lines that wait. 0: it stays at the front and
+    // is tried until it succeeds, is removed or the queue is canceled.
     int maxFailedPasses = 0;
     // Free bytes on the volume of a folder, -1 when it cannot be found out (the queue then
     // goes on).
@@ -78,8 +80,7 @@ private:
     qint64 m_bytesRead = -1;
     qint64 m_bytesTotal = 0;
 
-    QString m_failingLine; // the line the failure count belongs to
-    int m_failedPasses = 0;
+    QHash<QString, int> m_failedPasses; // failed passes of each line still queued
     QSet<QString> m_foldersChecked; // folders already cleared of stale temporary files
     QSet<QString> m_savedHere;      // folder + picture key of each picture this worker saved
 };

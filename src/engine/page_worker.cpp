@@ -53,7 +53,9 @@ void TThreadDownloadPageItems::Execute()
     while (!m_run.AppClosing) {
         Pause(m_timing.pollMs);
         try {
-            ServeCancelAndPause(m_queues.PageQueue, m_run.CancelPageQueue, m_host);
+            ServeCancelAndPause(m_queues.PageQueue, m_run.CancelPageQueue, m_host, [this](const QString &line) {
+                m_queues.DeleteQueueItemFile(QueueKind::Page, PageLineKey(line));
+            });
             if (m_run.AppClosing)
                 break;
             if (m_run.CancelPageQueue || m_queues.PageQueue.Count() == 0)
@@ -201,6 +203,10 @@ void TThreadDownloadPageItems::picturePage(const QString &line, const PageLine &
         return;
     }
     const TImageData picture = data;
+    // Removed or canceled while its page was read: nothing may be queued, nor an item file
+    // written, for a line the user took away. Its row says so already.
+    if (!IsFirstStill(m_queues.PageQueue, line))
+        return;
     bool queued = false;
     {
         const QueueTempEntry inProgress(m_queues, picture.PageUrl);
@@ -265,6 +271,8 @@ void TThreadDownloadPageItems::thumbnailsPage(const QString &line, const PageLin
     m_context.WorkerPageEntries.clear();
     ParseWorkerMatrixPage(m_context);
     if (!m_context.WorkerPageEntries.isEmpty()) {
+        if (!IsFirstStill(m_queues.PageQueue, line))
+            return; // removed meanwhile: its listing is not wanted any more
         if (m_host.AddToQ2(m_context.WorkerPageEntries, PictureLineSuffix(page)))
             finishLine(line, page.url);
         return;

@@ -64,15 +64,32 @@ void TWorkerThread::WaitFor()
         m_thread.join();
 }
 
-void TWorkerThread::ServeCancelAndPause(TThreadStringList &queue, std::atomic<bool> &cancel, IWorkerHost &host)
+void TWorkerThread::ServeCancelAndPause(TThreadStringList &queue, std::atomic<bool> &cancel, IWorkerHost &host,
+                                        const std::function<void(const QString &line)> &dropped)
 {
-    if (cancel) {
-        queue.Clear();
+    const auto serveCancel = [&] {
+        if (!cancel)
+            return;
+        QStringList lines;
+        {
+            TThreadStringList::Locker lock(queue);
+            lines = std::exchange(lock.list(), {});
+        }
+        for (const QString &line : std::as_const(lines)) {
+            try {
+                dropped(line);
+            } catch (const std::exception &e) {
+                LogMessage(exceptionMessage(e));
+            }
+        }
         host.ShowDownloadStatus();
         cancel = false;
-    }
+    };
+    serveCancel();
     while (m_run.QueuePaused && !m_run.AppClosing && !cancel)
         Pause(m_timing.pollMs);
+    // A cancel that ended the pause empties the queue now, before a canceled line is started.
+    serveCancel();
 }
 
 bool TWorkerThread::Pause(int ms) const

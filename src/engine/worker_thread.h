@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 namespace orvix {
@@ -53,8 +54,11 @@ protected:
     // it early.
     bool Pause(int ms) const;
     // The start of a pass: a canceled queue is emptied (and the flag cleared), then the worker
-    // idles while the queues are paused, until closing or a cancel.
-    void ServeCancelAndPause(TThreadStringList &queue, std::atomic<bool> &cancel, IWorkerHost &host);
+    // idles while the queues are paused, until closing or a cancel. dropped runs for each line
+    // emptied out, after the queue's lock is released: a line queued after the cancel command
+    // deleted the item files still has one, which must go with it.
+    void ServeCancelAndPause(TThreadStringList &queue, std::atomic<bool> &cancel, IWorkerHost &host,
+                             const std::function<void(const QString &line)> &dropped);
 
     RunControl &m_run;
     WorkerTiming m_timing;

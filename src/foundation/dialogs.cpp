@@ -57,6 +57,11 @@ bool InputText(const QString &caption, const QString &prompt, QString &value)
     return CurrentDialogs().inputText(caption, prompt, value);
 }
 
+bool AskYesNoCancel(QObject *owner, const QString &text, const QString &caption)
+{
+    return CurrentDialogs().yesNoCancel(owner, text, caption);
+}
+
 void ScriptedDialogs::record(const QString &line)
 {
     QMutexLocker lock(&m_mutex);

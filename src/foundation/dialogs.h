@@ -21,6 +21,12 @@ public:
     virtual void error(const QString &text) = 0;
     // True when the user pressed OK.
     virtual bool okCancel(QObject *owner, const QString &text, const QString &caption) = 0;
+    // A question with Yes, No and Cancel: true only on Yes. Without buttons of its own it is
+    // asked as OK / Cancel.
+    virtual bool yesNoCancel(QObject *owner, const QString &text, const QString &caption)
+    {
+        return okCancel(owner, text, caption);
+    }
     // True on OK; value holds the start text and receives the answer.
     virtual bool inputText(const QString &caption, const QString &prompt, QString &value) = 0;
 };
@@ -36,6 +42,8 @@ void ErrorBox(const QString &text);
 // "if (ConfirmOkCancel(...)) return;".
 bool ConfirmOkCancel(QObject *owner, const QString &text, const QString &caption);
 bool InputText(const QString &caption, const QString &prompt, QString &value);
+// True only when the answer is Yes.
+bool AskYesNoCancel(QObject *owner, const QString &text, const QString &caption);
 
 // Records what was asked and gives the answers a test or a script set.
 class ScriptedDialogs : public IDialogs

@@ -138,13 +138,37 @@ QString FirstQueueLine(TThreadStringList &queue)
     return lock.list().isEmpty() ? QString() : lock.list().constFirst();
 }
 
+namespace {
+
+bool firstIs(const QStringList &lines, const QString &taken)
+{
+    return !lines.isEmpty() && lines.constFirst().isSharedWith(taken) && lines.constFirst() == taken;
+}
+
+} // namespace
+
 bool RemoveFirstIfStill(TThreadStringList &queue, const QString &taken)
 {
     TThreadStringList::Locker lock(queue);
-    const QStringList &lines = lock.list();
-    if (lines.isEmpty() || !lines.constFirst().isSharedWith(taken) || lines.constFirst() != taken)
+    if (!firstIs(lock.list(), taken))
         return false;
     queue.Delete(0);
+    return true;
+}
+
+bool IsFirstStill(TThreadStringList &queue, const QString &taken)
+{
+    TThreadStringList::Locker lock(queue);
+    return firstIs(lock.list(), taken);
+}
+
+bool MoveFirstToEndIfStill(TThreadStringList &queue, const QString &taken)
+{
+    TThreadStringList::Locker lock(queue);
+    QStringList &lines = lock.list();
+    if (!firstIs(lines, taken))
+        return false;
+    lines.move(0, lines.size() - 1);
     return true;
 }
 

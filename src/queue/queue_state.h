@@ -83,6 +83,10 @@ QString FirstQueueLine(TThreadStringList &queue);
 // FirstQueueLine or a copy of it): the remove command or a cancel may have taken that line
 // away, and then no other line may go in its place, not even an equal one queued again.
 bool RemoveFirstIfStill(TThreadStringList &queue, const QString &taken);
+// Whether index 0 is still that very entry.
+bool IsFirstStill(TThreadStringList &queue, const QString &taken);
+// Moves index 0 behind the last line, only while it is still the very entry taken.
+bool MoveFirstToEndIfStill(TThreadStringList &queue, const QString &taken);
 
 // A picture page URL listed in QueueTemp while the page worker turns it into a media line.
 class QueueTempEntry

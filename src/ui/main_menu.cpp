@@ -27,7 +27,7 @@ TMainMenu::TMainMenu(QMainWindow *window, const TMainMenuActions &a) : QObject(w
     add(tools, QStringLiteral("miFavorites"), QStringLiteral("Favorites"), a.favorites);
     add(tools, QStringLiteral("miCheckDBIntegrity"), QStringLiteral("Check database"), a.checkDatabase);
     add(tools, QStringLiteral("miScanFiles"), QStringLiteral("Rescan output path"), a.rescanOutputPath);
-    add(tools, QStringLiteral("miPasteMultipleUrls"), QStringLiteral("Paste multiple Urls"), {});
+    add(tools, QStringLiteral("miPasteMultipleUrls"), QStringLiteral("Paste multiple Urls"), a.pasteMultipleUrls);
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     add(help, QStringLiteral("miFeedback"), QStringLiteral("Feedback"), {});

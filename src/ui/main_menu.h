@@ -18,6 +18,7 @@ struct TMainMenuActions
     std::function<void()> exit;
     std::function<void()> checkDatabase;
     std::function<void()> rescanOutputPath;
+    std::function<void()> pasteMultipleUrls;
     std::function<void()> generalSettings;
     std::function<void()> browsingSettings;
     std::function<void()> favorites;

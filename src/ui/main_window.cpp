@@ -6,6 +6,9 @@
 #include "maker_services_ui.h"
 #include "messages_panel.h"
 #include "page_type_area.h"
+#include "paste_urls_panel.h"
+#include "queue_message_panel.h"
+#include "queue_status_panel.h"
 #include "resume_panel.h"
 #include "settings_panel.h"
 #include "thread_status_bar.h"
@@ -17,6 +20,7 @@
 #include "widgets/varnel_page_control_x.h"
 
 #include "app/program_context.h"
+#include "app/queue_commands.h"
 #include "foundation/alerts.h"
 #include "foundation/desktop.h"
 #include "foundation/errors.h"
@@ -27,12 +31,14 @@
 #include "library/picture_db.h"
 #include "pages/site.h"
 #include "queue/incomplete_session.h"
+#include "queue/pasted_urls.h"
 #include "queue/queue_state.h"
 #include "ui/web_browser_k.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QToolButton>
@@ -83,6 +89,9 @@ TFormMain::~TFormMain()
     try {
         m_dialogs.WorkersStopping();
         m_context->StopWorkers();
+        // It shows the context's rows, which go with the context before the window's children.
+        delete m_queuePanel;
+        m_queuePanel = nullptr;
         SetProgramLog(nullptr);
         m_log.reset();
     } catch (...) {
@@ -171,12 +180,18 @@ void TFormMain::buildWindow()
 
     m_messages = new TMessagesPanel(this);
     m_resumePanel = new TResumePanel(this);
+    m_queueMessage = new TQueueMessagePanel(this);
+    TPasteUrlsPanel::Host pasteHost;
+    pasteHost.ensuredPicturesFolder = [this] { return ensuredPicturesFolder(); };
+    pasteHost.queuePage = [this](const QString &url, const QString &line) { queuePage(url, line); };
+    m_pastePanel = new TPasteUrlsPanel(this, std::move(pasteHost));
     buildSettingsPanels();
 
     TMainMenuActions actions;
     actions.exit = [this] { close(); };
     actions.checkDatabase = [this] { miCheckDBIntegrityClick(); };
     actions.rescanOutputPath = [this] { miScanFilesClick(); };
+    actions.pasteMultipleUrls = [this] { m_pastePanel->Open(); };
     actions.generalSettings = [this] { m_settingsPanel->miGeneralSettingsClick(TSettingsPanel::kPageGeneral); };
     actions.browsingSettings = [this] { m_settingsPanel->miGeneralSettingsClick(TSettingsPanel::kPageBrowsing); };
     actions.favorites = [this] { m_favoritesPanel->bFavoritesClick(); };
@@ -241,6 +256,8 @@ void TFormMain::FormCreate()
     SetProgramLog(m_log.get());
     m_topBar->setStatusLight(TStatusLight::Hidden);
     m_context->CreateQueues(*this);
+    m_queuePanel = new TQueueStatusPanel(this, m_context->queueRows(), m_context->queueCommands(), m_context->queues(),
+                                         [this](const QString &url) { navigate(url); });
 
     m_pageType->ShowStartState();
     m_threadStatus->setVisible(m_context->switches().debug);
@@ -254,6 +271,8 @@ void TFormMain::FormCreate()
 void TFormMain::placeFloatingPanels()
 {
     const QRect area = workArea(this);
+    // Until the user places it (the session settings then keep its place).
+    m_queuePanel->setGeometry(20, 160, std::min(680, area.width() - 40), 260);
     m_messages->move(std::max(0, std::min(width(), area.width()) - m_messages->width() - 100), 400);
 }
 
@@ -275,9 +294,25 @@ void TFormMain::showEvent(QShowEvent *event)
     FormShow();
 }
 
+void TFormMain::restoreQueuePanel()
+{
+    const auto number = [this](const char *name) { return qRound(m_controls->value(QLatin1String(name))); };
+    const QRect saved(number("queuePanel_left"), number("queuePanel_top"), number("queuePanel_width"),
+                      number("queuePanel_height"));
+    m_queuePanel->setGeometry(RestoredQueuePanelGeometry(saved, m_queuePanel->geometry(), workArea(this).size()));
+    // From now on its place is the user's.
+    m_queuePanel->onGeometryChanged = [this](const QRect &r) {
+        m_controls->setValue(QStringLiteral("queuePanel_left"), r.left());
+        m_controls->setValue(QStringLiteral("queuePanel_top"), r.top());
+        m_controls->setValue(QStringLiteral("queuePanel_width"), r.width());
+        m_controls->setValue(QStringLiteral("queuePanel_height"), r.height());
+    };
+}
+
 void TFormMain::FormShow()
 {
     m_context->OpenSessionSettings();
+    restoreQueuePanel();
     m_context->LoadPictureDatabase();
     m_context->run().debugMode = m_context->switches().debug || m_controls->checked(QStringLiteral("cbDebug"));
     m_programInitialized = false;
@@ -301,6 +336,7 @@ void TFormMain::FormShow()
         m_topBar->bOpenURLClick();
     }
     m_context->StartMediaWorker();
+    queueScriptedLines();
 
     m_settingsPanel->ShowStartPageChoice();
     const QString versionMarker = QStringLiteral("cbVersion1_0_0_10_initialized");
@@ -328,6 +364,23 @@ void TFormMain::FormShow()
     m_panelTop->setFixedHeight(Scale(this, 110));
     m_context->LoadFilesDatabase();
     m_timerInit->start();
+}
+
+void TFormMain::queueScriptedLines()
+{
+    const StartSwitches &switches = m_context->switches();
+    if (switches.pasteFile.isEmpty())
+        return;
+    QFile file(switches.pasteFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        LogMessage(QStringLiteral("cannot read ") + switches.pasteFile);
+        return;
+    }
+    const QString folder = IncludeTrailingBackslash(ensuredPicturesFolder()) + m_outputSubfolder;
+    for (const QString &url : TakePastedUrls(QString::fromUtf8(file.readAll())).accepted)
+        queuePage(url, PastedPageLine(url, QStringLiteral("2"), folder));
+    if (!switches.removeText.isEmpty())
+        m_context->queueCommands().RemoveByText(switches.removeText);
 }
 
 void TFormMain::TimerInitTimer()

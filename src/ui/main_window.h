@@ -32,6 +32,9 @@ class TSettingsPanel;
 class TMainMenu;
 class TMessagesPanel;
 class TPageTypeArea;
+class TQueueStatusPanel;
+class TPasteUrlsPanel;
+class TQueueMessagePanel;
 class TResumePanel;
 class TVarnelPageControlX;
 class TPanelX;
@@ -64,6 +67,9 @@ public:
     TThreadStatusBar *threadStatus() const { return m_threadStatus; }
     TMessagesPanel *messagesPanel() const { return m_messages; }
     TResumePanel *resumePanel() const { return m_resumePanel; }
+    TQueueStatusPanel *queueStatusPanel() const { return m_queuePanel; }
+    TPasteUrlsPanel *pasteUrlsPanel() const { return m_pastePanel; }
+    TQueueMessagePanel *queueMessagePanel() const { return m_queueMessage; }
     TSettingsPanel *settingsPanel() const { return m_settingsPanel; }
     TFavoritesPanel *favoritesPanel() const { return m_favoritesPanel; }
     TWindowWorkerHost *workerHost() const { return m_workerHost.get(); }
@@ -160,6 +166,8 @@ private:
     void ResetPageArea();
     void parseNewContent(quint64 navigation);
     void placeFloatingPanels();
+    void restoreQueuePanel();
+    void queueScriptedLines();
     void takeScreenshotSoon();
 
     std::unique_ptr<TWindowSettingsControls> m_controls;
@@ -183,6 +191,9 @@ private:
     TMessagesPanel *m_messages = nullptr;
     TDebugPage *m_debugPage = nullptr;
     TResumePanel *m_resumePanel = nullptr;
+    TQueueStatusPanel *m_queuePanel = nullptr;
+    TPasteUrlsPanel *m_pastePanel = nullptr;
+    TQueueMessagePanel *m_queueMessage = nullptr;
     TSettingsPanel *m_settingsPanel = nullptr;
     TFavoritesPanel *m_favoritesPanel = nullptr;
     TMainMenu *m_menu = nullptr;

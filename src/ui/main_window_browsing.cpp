@@ -2,11 +2,14 @@
 // steps, and what the top bar and the picture panel ask of the window.
 
 #include "main_window.h"
+#include "paste_urls_panel.h"
+#include "queue_status_panel.h"
 
 #include "page_type_area.h"
 #include "window_settings_controls.h"
 
 #include "app/program_context.h"
+#include "queue/pasted_urls.h"
 #include "foundation/alerts.h"
 #include "foundation/command_line.h"
 #include "foundation/desktop.h"
@@ -15,7 +18,6 @@
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "library/picture_db.h"
-#include "pages/pasted_address.h"
 #include "pages/site.h"
 #include "queue/queue_state.h"
 #include "ui/web_browser_k.h"
@@ -23,6 +25,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -243,20 +246,12 @@ void TFormMain::openInNewInstance(const QString &url)
 
 void TFormMain::pastedSeveralAddresses(const QStringList &addresses)
 {
-    QStringList pages;
-    for (const QString &url : addresses)
-        if (IsPastedSiteAddress(url) && !url.contains(u'|') && !pages.contains(url)) // "|" would break its line
-            pages << url;
-    if (pages.size() < 2)
+    // The paste panel offers them; the user picks size and subfolder and queues them there.
+    const PastedUrls pasted = TakePastedUrls(addresses.join(u'\n'));
+    if (pasted.accepted.size() < 2)
         return;
-    // Until the paste panel is part of the window, a question offers what it would.
-    if (ConfirmOkCancel(this, QString::number(pages.size()) + QStringLiteral(" picture page addresses were pasted.\r\n")
-                                  + QStringLiteral("The first one is opened. Queue them all for download?"),
-                        QStringLiteral("Paste and Go")))
-        return;
-    const QString folder = IncludeTrailingBackslash(ensuredPicturesFolder()) + m_outputSubfolder;
-    for (const QString &url : std::as_const(pages))
-        queuePage(url, url + QStringLiteral("|id:1|0||") + folder);
+    m_pastePanel->Open();
+    m_pastePanel->edMultipleUrls()->setPlainText(pasted.accepted.join(u'\n'));
 }
 
 void TFormMain::searchLibrary(const QString &term)
@@ -303,9 +298,8 @@ void TFormMain::queuePage(const QString &url, const QString &line)
 
 void TFormMain::showQueueAnalyzing()
 {
-    // The queue status panel ("analyzing image..") comes with the queue view.
-    statusBar()->showMessage(QStringLiteral("analyzing image.."), 2000);
-    statusBar()->repaint();
+    m_queuePanel->ShowStatusLine(QStringLiteral("analyzing image.."));
+    m_queuePanel->show();
 }
 
 void TFormMain::focusBrowser()
@@ -320,7 +314,7 @@ void TFormMain::subfolderChanged(const QString &text)
 
 void TFormMain::AddToListViewQueue(const QString &caption, const QString &queueLine)
 {
-    // The queue view lists the rows once it is part of the window; the line is queued already.
+    // The queue panel shows the new row (and itself) as the rows tell it.
     m_context->queueRows().AddToListViewQueue(caption, queueLine);
     DebugMsg(m_context->run(), QStringLiteral("queued: ") + caption + QStringLiteral(" | ") + queueLine);
 }

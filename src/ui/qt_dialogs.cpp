@@ -77,6 +77,18 @@ bool TQtDialogs::okCancel(QObject *owner, const QString &text, const QString &ca
     return ok;
 }
 
+bool TQtDialogs::yesNoCancel(QObject *owner, const QString &text, const QString &caption)
+{
+    bool yes = false;
+    run(text, [&](QList<QPointer<QDialog>> &boxes) {
+        QMessageBox box(QMessageBox::Question, caption.isEmpty() ? title() : caption, text,
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parentFor(owner));
+        box.setDefaultButton(QMessageBox::Yes);
+        yes = execListed(box, &boxes) == QMessageBox::Yes;
+    });
+    return yes;
+}
+
 bool TQtDialogs::inputText(const QString &caption, const QString &prompt, QString &value)
 {
     bool ok = false;

@@ -28,6 +28,7 @@ public:
     void info(const QString &text) override;
     void error(const QString &text) override;
     bool okCancel(QObject *owner, const QString &text, const QString &caption) override;
+    bool yesNoCancel(QObject *owner, const QString &text, const QString &caption) override;
     bool inputText(const QString &caption, const QString &prompt, QString &value) override;
 
     // Main thread, when the program starts closing: boxes open for a worker are closed (a

@@ -4,6 +4,7 @@
 #include "messages_panel.h"
 #include "picture_panel.h"
 #include "private_picture_panel.h"
+#include "queue_status_panel.h"
 #include "thread_status_bar.h"
 
 #include "app/disk_space_report.h"
@@ -16,7 +17,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QStatusBar>
 #include <QStyle>
 #include <QSystemTrayIcon>
 
@@ -97,11 +97,7 @@ void TWindowWorkerHost::Heartbeat()
 
 void TWindowWorkerHost::ShowDownloadStatus()
 {
-    m_bridge.call([&] {
-        // The status line stays only while something is queued.
-        if (m_context.queues().MediaQueue.Count() == 0 && m_context.queues().PageQueue.Count() == 0)
-            m_window.statusBar()->clearMessage();
-    });
+    m_bridge.call([&] { m_window.queueStatusPanel()->ShowDownloadStatus(); });
 }
 
 void TWindowWorkerHost::PublishImage(const QString &fileName, const QString &url)
@@ -120,7 +116,7 @@ void TWindowWorkerHost::PublishImage(const QString &fileName, const QString &url
 void TWindowWorkerHost::ShowDownloading(const DownloadProgress &progress)
 {
     const QString text = progress.text();
-    m_bridge.call([&] { m_window.statusBar()->showMessage(text); });
+    m_bridge.call([&] { m_window.queueStatusPanel()->ShowStatusLine(text); });
 }
 
 void TWindowWorkerHost::NotEnoughDiskSpace()

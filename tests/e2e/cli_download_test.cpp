@@ -198,6 +198,17 @@ TEST_F(CliDownload, FailuresAndSkipsEndWithExitOneAndStayForResume)
     // The failed line stays for resume; the skipped one does not.
     EXPECT_EQ(itemFiles().size(), 1);
 
+    // pending shows it, slot by slot, and changes nothing.
+    const QStringList before = itemFiles();
+    withOut = false;
+    const CliResult pending = runCli({QStringLiteral("pending")});
+    withOut = true;
+    EXPECT_EQ(pending.exitCode, 0) << pending.err.toStdString();
+    const QStringList listed = pending.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(listed.size(), 1) << pending.out.toStdString();
+    EXPECT_TRUE(listed[0].startsWith(QStringLiteral("orvixsession_1\tpage\t") + missing + u'|')) << listed[0].toStdString();
+    EXPECT_EQ(itemFiles(), before);
+
     const CliResult discarded = runCli({QStringLiteral("discard")});
     EXPECT_EQ(discarded.exitCode, 0) << discarded.err.toStdString();
     EXPECT_EQ(itemFiles(), QStringList());

@@ -1,10 +1,8 @@
 // Two runs of the program in one process, each on its own settings folder: their flags,
 // queues, sessions and picture databases must not reach each other.
 
-#include "app/headless_host.h"
-#include "app/program_context.h"
-#include "app/settings_controls.h"
-#include "foundation/main_thread_call.h"
+#include "program_run.h"
+
 #include "foundation/run_control.h"
 #include "library/picture_db.h"
 #include "pages/site.h"
@@ -23,51 +21,11 @@
 #include <memory>
 
 using namespace orvix;
+using orvix::test::ProgramRun;
 
 namespace {
 
 constexpr int kWaitMs = 60000;
-
-// One running copy: its settings folder, context, bridge and headless host, workers started.
-struct ProgramRun
-{
-    explicit ProgramRun(const QString &folder) : context(controls, folder)
-    {
-        context.workerTiming().pollMs = 5;
-        context.workerTiming().failurePauseMs = 20;
-        context.workerTiming().httpTimeoutSeconds = 10;
-        EXPECT_TRUE(context.StartSession());
-        context.LoadPictureDatabase();
-        context.EnsurePicturesFolder(pictures());
-        context.CreateQueues(context.queueRows());
-        host = std::make_unique<THeadlessHost>(context.queues(), context.queueRows(), context.pictures(), bridge);
-        host->setFolders(context.outputFolder(), QString());
-        context.SetWorkerHost(host.get());
-    }
-    ~ProgramRun() { context.StopWorkers(); }
-
-    QString pictures() const { return context.settingsFolder() + QStringLiteral("pictures"); }
-    void queuePicture(const photosite::ManifestPicture &p)
-    {
-        context.queues().QueuePage(p.pageUrl, PageLine{p.pageUrl, QStringLiteral("id:1"), QStringLiteral("2"), QString(),
-                                                      pictures()}.line());
-    }
-    bool idle() { return context.queues().PageQueue.Count() == 0 && context.queues().MediaQueue.Count() == 0; }
-    QStringList saved() const { return QDir(pictures()).entryList(QDir::Files, QDir::Name); }
-    QStringList itemFiles() const
-    {
-        QStringList names;
-        for (const char *q : {"q1", "q2"})
-            names << QDir(context.settingsFolder() + QStringLiteral("orvix_sessions/") + QLatin1String(q))
-                         .entryList(QDir::Files);
-        return names;
-    }
-
-    SettingsValueMap controls;
-    ProgramContext context;
-    TMainThreadBridge bridge;
-    std::unique_ptr<THeadlessHost> host;
-};
 
 class TwoContexts : public ::testing::Test
 {

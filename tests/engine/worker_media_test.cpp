@@ -339,6 +339,32 @@ TEST_F(MediaWorkerTest, BoundedRetriesLeaveTheLineForResume)
     EXPECT_EQ(everyFile(), QStringList());
 }
 
+TEST_F(MediaWorkerTest, FailedLineWaitsBehindTheOthersUntilItsLastPass)
+{
+    const QString bad = QStringLiteral("http://127.0.0.1:%1/9/1_a_o.jpg").arg(UnusedPort());
+    const QString badLine = queueMediaLine(bad, QStringLiteral("1_a gone"), QStringLiteral("http://h/photos/x/1/"));
+    const auto &first = publicPicture(0);
+    const auto &second = publicPicture(1);
+    queuePicture(first);
+    queuePicture(second);
+    MediaWorkerOptions options;
+    options.maxFailedPasses = 3;
+    runWorker(options);
+    ASSERT_TRUE(waitFor([&] { return mediaQueueDone(); }));
+    stop();
+    // Its first failure sends it behind both good pictures; they do not wait for its retries.
+    const QStringList order = host.statusEvents();
+    const auto at = [&](const QString &event, int from = 0) { return order.indexOf(event, from); };
+    const int firstFailure = at(bad + QStringLiteral(" = failed"));
+    ASSERT_GE(firstFailure, 0);
+    EXPECT_GT(at(first.largestFileUrl + QStringLiteral(" = done")), firstFailure);
+    EXPECT_LT(at(second.largestFileUrl + QStringLiteral(" = done")), at(bad + QStringLiteral(" = failed"), firstFailure + 1));
+    EXPECT_EQ(order.filter(bad + QStringLiteral(" = failed")).size(), 3);
+    EXPECT_EQ(order.filter(QStringLiteral(" = done")).size(), 2);
+    // Only the failed line keeps its item file, for resume and "Requeue failed".
+    EXPECT_EQ(itemFiles(QueueKind::Media), QStringList{badLine});
+}
+
 TEST_F(MediaWorkerTest, FakeDownloadCopiesTheSamplePicture)
 {
     const auto &p = publicPicture();

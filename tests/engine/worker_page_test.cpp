@@ -272,7 +272,9 @@ TEST_F(PageWorkerTest, LineRemovedWhileWorkedOnIsNotReplacedByTheNext)
     ASSERT_TRUE(waitFor([&] { return pageQueueDone(); }));
     stop();
 
-    EXPECT_EQ(lines(queues->MediaQueue), (QStringList{mediaLineFor(first), mediaLineFor(second)}));
+    // Nothing is queued, and no item file written, for the line the user took away.
+    EXPECT_EQ(lines(queues->MediaQueue), QStringList{mediaLineFor(second)});
+    EXPECT_EQ(itemFiles(QueueKind::Media), QStringList{mediaLineFor(second)});
     EXPECT_EQ(host.statusOf(PageRowCaption(second.pageUrl)), QStringLiteral("done"));
     EXPECT_EQ(itemFiles(QueueKind::Page), QStringList());
 }

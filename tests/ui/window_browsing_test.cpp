@@ -4,6 +4,7 @@
 #include "test_support.h"
 
 #include "ui/main_window.h"
+#include "ui/paste_urls_panel.h"
 #include "ui/messages_panel.h"
 #include "ui/page_type_area.h"
 #include "ui/picture_panel.h"
@@ -34,6 +35,7 @@
 #include <QToolButton>
 #include <QWebEnginePage>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -332,7 +334,7 @@ TEST_F(WindowBrowsing, SubfolderButtonOpensTheFolderItself)
     EXPECT_TRUE(QFileInfo(folder).isDir());
 }
 
-TEST_F(WindowBrowsing, PasteAndGoWithSeveralAddressesOpensTheFirstAndOffersToQueueAll)
+TEST_F(WindowBrowsing, PasteAndGoWithSeveralAddressesOpensTheFirstAndOffersThemInThePastePanel)
 {
     QList<const photosite::ManifestPicture *> chosen;
     for (const auto &p : m_site.manifest().pictures)
@@ -343,23 +345,28 @@ TEST_F(WindowBrowsing, PasteAndGoWithSeveralAddressesOpensTheFirstAndOffersToQue
     ASSERT_TRUE(waitParsed(w, m_site.baseUrl() + QStringLiteral("/")));
     w.context().run().QueuePaused = true; // the page worker would take the lines away while they are looked at
 
-    for (const bool answerOk : {false, true}) {
-        ScriptedDialogs dialogs;
-        dialogs.answerOk = answerOk;
-        ScopedDialogs installed(dialogs);
-        QApplication::clipboard()->setText(chosen[0]->pageUrl + QStringLiteral("\n") + chosen[1]->pageUrl
-                                           + QStringLiteral("\r\n  ") + chosen[2]->pageUrl + QStringLiteral("\n"));
-        m_window->findChild<QToolButton *>(QStringLiteral("bPasteUrl"))->click();
+    ScriptedDialogs dialogs;
+    ScopedDialogs installed(dialogs);
+    QApplication::clipboard()->setText(chosen[0]->pageUrl + QStringLiteral("\n") + chosen[1]->pageUrl
+                                       + QStringLiteral("\r\n  ") + chosen[2]->pageUrl + QStringLiteral("\n"));
+    m_window->findChild<QToolButton *>(QStringLiteral("bPasteUrl"))->click();
+    EXPECT_EQ(edit("edURL")->text(), chosen[0]->pageUrl);
+    // Nothing is queued until the user says so in the panel, with its size and subfolder.
+    TPasteUrlsPanel *panel = w.pasteUrlsPanel();
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->edMultipleUrls()->toPlainText(),
+              chosen[0]->pageUrl + u'\n' + chosen[1]->pageUrl + u'\n' + chosen[2]->pageUrl);
+    QueueState &queues = w.context().queues();
+    EXPECT_EQ(queues.PageQueue.Count(), 0);
+    EXPECT_TRUE(dialogs.shown().isEmpty());
 
-        EXPECT_EQ(edit("edURL")->text(), chosen[0]->pageUrl);
-        ASSERT_EQ(dialogs.shown().size(), 1);
-        EXPECT_TRUE(dialogs.shown()[0].contains(QStringLiteral("3 picture page addresses"))) << dialogs.shown()[0].toStdString();
-        QueueState &queues = w.context().queues();
-        ASSERT_EQ(queues.PageQueue.Count(), answerOk ? 3 : 0);
-        for (int i = 0; i < queues.PageQueue.Count(); ++i)
-            EXPECT_TRUE(queues.PageQueue.Strings(i).startsWith(chosen[i]->pageUrl + QStringLiteral("|id:1|0||")))
-                << queues.PageQueue.Strings(i).toStdString();
-    }
+    panel->panelPasteUrlsOK()->click();
+    EXPECT_EQ(dialogs.shown(), QStringList{QStringLiteral("info: 3 items have been queued")});
+    ASSERT_EQ(queues.PageQueue.Count(), 3);
+    for (int i = 0; i < queues.PageQueue.Count(); ++i)
+        EXPECT_TRUE(queues.PageQueue.Strings(i).startsWith(chosen[i]->pageUrl + QStringLiteral("|id:1|2||")))
+            << queues.PageQueue.Strings(i).toStdString();
+    EXPECT_FALSE(panel->isVisible());
     EXPECT_TRUE(test::waitUntil([&] { return w.wbMainBrowser()->LocationURL() == chosen[0]->pageUrl; }, kPageWaitMs));
 }
 

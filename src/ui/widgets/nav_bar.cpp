@@ -135,41 +135,61 @@ void TVarnelNavBar::Regenerate()
     buildRadio();
 }
 
-void TVarnelNavBar::buildClassic()
+namespace {
+
+// The panel's first child is the dummy that gives the rows their look; every other child is a
+// row of an earlier build and goes.
+template <typename Dummy>
+Dummy *keepOnlyDummy(QWidget *panel, QLatin1String dummyName)
 {
-    QWidget *level3 = Fframe->Panel_NAVBAR_Level3;
-    const QObjectList children = level3->children();
     QList<QWidget *> widgets;
-    for (QObject *child : children)
+    for (QObject *child : panel->children())
         if (auto *w = qobject_cast<QWidget *>(child))
             widgets.append(w);
     if (widgets.isEmpty())
         throw EOrvix(QStringLiteral("dummy component not found 1"));
-    auto *dummy = qobject_cast<QLabel *>(widgets.first());
-    if (!dummy || dummy->objectName() != QLatin1String("label_NAVBAR_dummy"))
+    auto *dummy = qobject_cast<Dummy *>(widgets.first());
+    if (!dummy || dummy->objectName() != dummyName)
         throw EOrvix(QStringLiteral("dummy component not found 2"));
     for (int i = 1; i < widgets.size(); ++i)
         delete widgets.at(i);
+    return dummy;
+}
 
-    if (Fpagecontrol) {
-        int r = 0;
-        for (int i = 0; i < Fpagecontrol->PageCount(); ++i) {
-            const Entry e = entryOf(Fpagecontrol->Pages(i)->Caption());
-            if (!e.shown)
-                continue;
-            QString indent(e.prefix.size(), QLatin1Char(' '));
-            if (indent == QLatin1String(" "))
-                indent.clear();
-            auto *label = new QLabel(indent + e.text.trimmed(), level3);
-            label->setObjectName(QStringLiteral("navlabel_%1").arg(i));
-            label->setFont(dummy->font());
-            setLabelLook(label, dummy->palette().color(QPalette::WindowText), false, false);
-            label->move(dummy->x(), dummy->y() + r * kRowStep);
-            label->setCursor(Qt::PointingHandCursor);
-            label->installEventFilter(this);
-            label->show();
-            ++r;
-        }
+} // namespace
+
+QList<QPair<int, QString>> TVarnelNavBar::shownRows() const
+{
+    QList<QPair<int, QString>> rows;
+    if (!Fpagecontrol)
+        return rows;
+    for (int i = 0; i < Fpagecontrol->PageCount(); ++i) {
+        const Entry e = entryOf(Fpagecontrol->Pages(i)->Caption());
+        if (!e.shown)
+            continue;
+        QString indent(e.prefix.size(), QLatin1Char(' '));
+        if (indent == QLatin1String(" "))
+            indent.clear();
+        rows.append({i, indent + e.text.trimmed()});
+    }
+    return rows;
+}
+
+void TVarnelNavBar::buildClassic()
+{
+    QWidget *level3 = Fframe->Panel_NAVBAR_Level3;
+    auto *dummy = keepOnlyDummy<QLabel>(level3, QLatin1String("label_NAVBAR_dummy"));
+    int r = 0;
+    for (const auto &[i, text] : shownRows()) {
+        auto *label = new QLabel(text, level3);
+        label->setObjectName(QStringLiteral("navlabel_%1").arg(i));
+        label->setFont(dummy->font());
+        setLabelLook(label, dummy->palette().color(QPalette::WindowText), false, false);
+        label->move(dummy->x(), dummy->y() + r * kRowStep);
+        label->setCursor(Qt::PointingHandCursor);
+        label->installEventFilter(this);
+        label->show();
+        ++r;
     }
     dummy->hide();
 }
@@ -177,39 +197,20 @@ void TVarnelNavBar::buildClassic()
 void TVarnelNavBar::buildRadio()
 {
     QWidget *panel = Fframe->Panel_RADIO;
-    QList<QWidget *> widgets;
-    for (QObject *child : panel->children())
-        if (auto *w = qobject_cast<QWidget *>(child))
-            widgets.append(w);
-    if (widgets.isEmpty())
-        throw EOrvix(QStringLiteral("dummy component not found 1"));
-    auto *dummy = qobject_cast<QRadioButton *>(widgets.first());
-    if (!dummy || dummy->objectName() != QLatin1String("radio_NAVBAR_dummy"))
-        throw EOrvix(QStringLiteral("dummy component not found 2"));
-    for (int i = 1; i < widgets.size(); ++i)
-        delete widgets.at(i);
-
-    if (Fpagecontrol) {
-        int r = 0;
-        for (int i = 0; i < Fpagecontrol->PageCount(); ++i) {
-            const Entry e = entryOf(Fpagecontrol->Pages(i)->Caption());
-            if (!e.shown)
-                continue;
-            QString indent(e.prefix.size(), QLatin1Char(' '));
-            if (indent == QLatin1String(" "))
-                indent.clear();
-            auto *radio = new QRadioButton(indent + e.text.trimmed(), panel);
-            radio->setObjectName(QStringLiteral("navradio_%1").arg(i));
-            radio->setGeometry(dummy->x(), dummy->y() + r * kRowStep, dummy->width(), dummy->height());
-            connect(radio, &QRadioButton::clicked, this, [this, radio] {
-                const int index = indexFromName(radio->objectName());
-                Select(index);
-                if (!flagSelectingTab)
-                    activatePage(index);
-            });
-            radio->show();
-            ++r;
-        }
+    auto *dummy = keepOnlyDummy<QRadioButton>(panel, QLatin1String("radio_NAVBAR_dummy"));
+    int r = 0;
+    for (const auto &[i, text] : shownRows()) {
+        auto *radio = new QRadioButton(text, panel);
+        radio->setObjectName(QStringLiteral("navradio_%1").arg(i));
+        radio->setGeometry(dummy->x(), dummy->y() + r * kRowStep, dummy->width(), dummy->height());
+        connect(radio, &QRadioButton::clicked, this, [this, radio] {
+            const int index = indexFromName(radio->objectName());
+            Select(index);
+            if (!flagSelectingTab)
+                activatePage(index);
+        });
+        radio->show();
+        ++r;
     }
     dummy->hide();
 }

@@ -56,6 +56,8 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
+    // (page index, indented caption) of the pages the bar shows, in page order.
+    QList<QPair<int, QString>> shownRows() const;
     void buildClassic();
     void buildTree();
     void buildRadio();

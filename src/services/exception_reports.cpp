@@ -81,6 +81,8 @@ TExceptionReports::TExceptionReports(ThreadRegistry &registry)
     : m_registry(registry), m_mainThread(pthread_self()), m_mainThreadId(CurrentThreadId()),
       m_started(QDateTime::currentDateTime())
 {
+    if (!ThrowHookLinked()) // never false; the call keeps the throw hook in the program
+        return;
     InstallStackSignal();
     m_registry.setFatalHandler([this](std::exception_ptr error, const RegisteredThread &thread) {
         ShowExceptionThread(error, thread);

@@ -21,6 +21,8 @@ StackFrames CurrentStack(int skip = 0);
 StackFrames LastThrowStack();
 // Called by the throw hook (throw_hook.cpp) for every C++ throw.
 void RecordThrowStack();
+// Defined beside the throw hook; true.
+bool ThrowHookLinked();
 // The stack of another thread of this process; empty when it does not answer within timeoutMs.
 StackFrames ThreadStack(pthread_t thread, int timeoutMs = 1000);
 

@@ -6,6 +6,14 @@
 
 namespace orvix {
 void RecordThrowStack();
+
+// Referenced by the exception reports so that this file is always linked: the linker takes it
+// from the library only for a symbol still missing, and a runtime loaded earlier (a sanitizer's)
+// may already supply __cxa_throw.
+bool ThrowHookLinked()
+{
+    return true;
+}
 }
 
 extern "C" [[noreturn]] void __cxa_throw(void *exception, void *type, void (*destructor)(void *))

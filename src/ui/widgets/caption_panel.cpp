@@ -145,10 +145,12 @@ void TCaptionPanelK::CenterInParent()
 
 bool TCaptionPanelK::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_headerPanel && watched != m_headerLabel)
+    const QEvent::Type type = event->type();
+    if ((watched != m_headerPanel && watched != m_headerLabel)
+        || (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease))
         return QFrame::eventFilter(watched, event);
     auto *me = static_cast<QMouseEvent *>(event);
-    switch (event->type()) {
+    switch (type) {
     case QEvent::MouseButtonPress: {
         // Positions are taken in caption-bar coordinates: the bar moves with the panel.
         const QPoint pos = watched == m_headerLabel ? m_headerLabel->mapToParent(me->position().toPoint())

@@ -1,13 +1,9 @@
 // "search": the saved pictures the desktop program's library search shows, one path a line.
 #include "cli_command.h"
 
-#include "app/settings_folder.h"
 #include "foundation/files.h"
-#include "foundation/paths.h"
 #include "library/library_search.h"
 #include "library/picture_db.h"
-
-#include <QFileInfo>
 
 namespace orvix::cli {
 
@@ -17,22 +13,15 @@ int runSearch(const QStringList &given, TCliIo &io)
 {
     QStringList args = given;
     QString settings;
-    if (TakeOption(args, QStringLiteral("settings"), settings) && settings.trimmed().isEmpty()) {
-        io.err << "orvix-cli search: --settings needs a folder\n";
+    if (!TakeReadOnlySettingsOption(args, io, QStringLiteral("search"), settings))
         return ExitUsage;
-    }
-    QString site; // accepted as by every command; the library does not depend on it
-    TakeOption(args, QStringLiteral("site"), site);
     const bool all = args.removeAll(QStringLiteral("--all")) > 0;
     if (args.size() != 1 || args[0].startsWith(QStringLiteral("--")) || args[0].trimmed().isEmpty()) {
         io.err << "usage: orvix-cli search TERM [--settings=FOLDER] [--all]\n";
         return ExitUsage;
     }
     // Read only: the settings folder is found as the other commands find it, nothing is created.
-    SettingsFolderInputs inputs = CurrentSettingsFolderInputs();
-    if (!settings.isEmpty())
-        inputs.overrideFolder = QFileInfo(settings).absoluteFilePath();
-    const QString folder = IncludeTrailingBackslash(ResolveSettingsFolder(inputs).folder);
+    const QString folder = LookUpSettingsFolder(settings);
     PictureDatabase db(folder);
     if (!FileExists(db.filesDbPath())) {
         io.err << "orvix-cli search: no library list in " << folder

@@ -109,6 +109,7 @@ void TWindowWorkerHost::PublishImage(const QString &fileName, const QString &url
         const QString imageId = QFileInfo(fileName).fileName().section(u'_', 0, 0);
         if (!imageId.isEmpty() && imageId == m_window.picturePanel()->shownImageId())
             m_window.picturePanel()->ShowLocalCopyStatus(imageId);
+        m_window.RefreshWebPanel();
         m_context.queueRows().SetListViewQueueStatus(url, RowStatus::Done);
     });
 }

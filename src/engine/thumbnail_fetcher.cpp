@@ -9,6 +9,8 @@
 
 #include <chrono>
 
+#include <pthread.h>
+
 namespace orvix {
 
 namespace {
@@ -92,6 +94,8 @@ void TThreadIEThumbs::Start()
     for (auto &t : m_threads)
         t->Start();
     m_dispatcher = std::thread([this] { dispatch(); });
+    // Named, so its CPU time can be told apart (the benchmark reads it).
+    pthread_setname_np(m_dispatcher.native_handle(), "IeThumbs");
 }
 
 void TThreadIEThumbs::Stop()

@@ -74,8 +74,10 @@ TFrameWebFrame::TFrameWebFrame(const QString &name, const WebFrameLayout &layout
 
     edFrameStatus = new QLabel(this);
     edFrameStatus->setObjectName(QStringLiteral("edFrameStatus"));
+    // Under the border's bottom right corner, its text flush with the border.
     edFrameStatus->resize(kStatusWidth, fontMetrics().height());
-    edFrameStatus->move(layout.frame.width() - kStatusWidth + 28, layout.border.height() - 2);
+    edFrameStatus->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    edFrameStatus->move(layout.border.width() - kStatusWidth, layout.border.height() - 2);
     edFrameStatus->hide();
 
     connect(cbSelected, &QCheckBox::toggled, this, [this] { Q_EMIT selectionChanged(this); });
@@ -107,6 +109,8 @@ void TFrameWebFrame::showThumbnail(const QString &fileName)
     edLoading->hide();
     WebImage->setGeometry(Panel1x->rect());
     WebImage->LoadAndResampleImage(fileName, TResampleModeX::RESAMPLE_BF);
+    // The fitted picture sits in the middle of the cream area.
+    WebImage->move((Panel1x->width() - WebImage->width()) / 2, (Panel1x->height() - WebImage->height()) / 2);
 }
 
 bool TFrameWebFrame::eventFilter(QObject *watched, QEvent *event)

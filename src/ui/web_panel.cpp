@@ -100,7 +100,7 @@ void TFrameWebPanel::buildTopBar()
     m_edOutputPathInner2 = new TSubfolderEdit(QStringLiteral("edOutputPathInner2"), this);
     m_edOutputPathInner2->setToolTip(
         QStringLiteral("Subfolder relative to the \"pictures folder\" entered in Edit/Settings"));
-    m_edOutputPathInner2->setMaximumWidth(110);
+    m_edOutputPathInner2->setMaximumWidth(160);
     connect(m_edOutputPathInner2, &QLineEdit::textChanged, this, [this](const QString &t) { m_host.subfolderChanged(t); });
     m_btnOpenSubfolder = toolButton(QStringLiteral("btnOpenSubfolder"), QStringLiteral("..."), this);
     m_btnOpenSubfolder->setToolTip(QStringLiteral("Open the folder"));
@@ -124,14 +124,19 @@ void TFrameWebPanel::buildTopBar()
     row1->addSpacing(6);
     row1->addWidget(caption(QStringLiteral("My tags (for all images):"), this));
     row1->addWidget(m_edImageTags2, 1);
-    row1->addWidget(caption(QStringLiteral("Image size:"), this));
-    row1->addWidget(m_cbImageSizeToSave2);
-    row1->addWidget(caption(QStringLiteral("Subfolder:"), this));
-    row1->addWidget(m_edOutputPathInner2);
-    row1->addWidget(m_btnOpenSubfolder);
-    row1->addWidget(m_btnDownloadSelected);
-    row1->addWidget(m_bSavePopup);
     outer->addLayout(row1);
+    auto *rowSave = new QHBoxLayout;
+    rowSave->setSpacing(4);
+    rowSave->addWidget(caption(QStringLiteral("Image size:"), this));
+    rowSave->addWidget(m_cbImageSizeToSave2);
+    rowSave->addSpacing(6);
+    rowSave->addWidget(caption(QStringLiteral("Subfolder:"), this));
+    rowSave->addWidget(m_edOutputPathInner2, 1);
+    rowSave->addWidget(m_btnOpenSubfolder);
+    rowSave->addSpacing(6);
+    rowSave->addWidget(m_btnDownloadSelected);
+    rowSave->addWidget(m_bSavePopup);
+    outer->addLayout(rowSave);
 
     auto *row2 = new QHBoxLayout;
     row2->setSpacing(4);

@@ -274,7 +274,7 @@ TEST(WebPanel, SavePagesQueuesTheRangeOfTheItemAsked)
         dialogs.answerOk = true;
         ScopedDialogs installed(dialogs);
         p.panel.action(QLatin1String(c.item))->trigger();
-        EXPECT_EQ(dialogs.shown(), QStringList{QStringLiteral("confirm: ") + c.question}) << c.item;
+        EXPECT_EQ(dialogs.shown(), QStringList{QStringLiteral("question: ") + c.question}) << c.item;
         QStringList expected;
         for (int n : c.pages)
             expected << QStringLiteral("http://site.example/photos/a/sets/7/page%1/|id:2|0|a_b|/pictures/").arg(n);
@@ -288,7 +288,7 @@ TEST(WebPanel, SavePagesQueuesTheRangeOfTheItemAsked)
     p.panel.bSaveAllPagesClick(p.panel.findChild<QPushButton *>(QStringLiteral("bSaveAllPages")));
     p.panel.action(QStringLiteral("piSavePagesAll"))->trigger();
     EXPECT_EQ(dialogs.shown(), (QStringList{QStringLiteral("info: Unknown request"),
-                                            QStringLiteral("confirm: Are you sure you want to download all 0 pages?")}));
+                                            QStringLiteral("question: Are you sure you want to download all 0 pages?")}));
     EXPECT_TRUE(p.host.queued.isEmpty());
 }
 

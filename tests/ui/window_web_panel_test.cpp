@@ -267,7 +267,7 @@ TEST_F(WindowWebPanel, SaveAllPagesOfASearchQueuesAHundredPagesAndShiftNeedsAPag
     dialogs.clear();
     dialogs.answerOk = false;
     panel()->action(QStringLiteral("piSavePagesAllX"))->trigger();
-    EXPECT_EQ(dialogs.shown(), QStringList{QStringLiteral("confirm: Are you sure you want to download all 100 pages?")});
+    EXPECT_EQ(dialogs.shown(), QStringList{QStringLiteral("question: Are you sure you want to download all 100 pages?")});
     EXPECT_EQ(w.context().queues().PageQueue.Count(), 0);
 
     dialogs.answerOk = true;

@@ -1,5 +1,10 @@
 #include "lanczos_resample.h"
 
+#include <QCoreApplication>
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
+
 #include <emmintrin.h>
 
 #include <algorithm>
@@ -7,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <numbers>
 #include <type_traits>
 #include <vector>
@@ -95,6 +101,15 @@ Windows windows(int sourceLength, int targetLength)
     }
     return w;
 }
+
+// Four 32-bit channel sums, aligned for the vector registers.
+struct alignas(16) Sums
+{
+    int32_t c[4] = {0, 0, 0, 0};
+};
+
+// Pixel-taps below which a pass is not shared out among threads.
+constexpr qint64 kWorkPerPart = 200000;
 
 // Pixels as four channels: bytes in the pictures, signed 16-bit values with kWideFraction
 // fraction bits between the passes.
@@ -198,78 +213,113 @@ struct Plane
     const typename Kind::Pixel *row(int y) const { return pixels.data() + size_t(y) * width; }
 };
 
+// Runs work(begin, end) over the rows [0, count) in a few parts on the thread pool when there
+// is enough to share, like Qt's own smooth scaling.
+void parallelRows(int count, qint64 workPerRow, const std::function<void(int, int)> &work)
+{
+    QThreadPool *pool = QThreadPool::globalInstance();
+    const int parts = int(std::min<qint64>({qint64(pool->maxThreadCount()), qint64(count),
+                                            qint64(count) * workPerRow / kWorkPerPart}));
+    if (parts < 2 || QThread::currentThread() != qApp->thread()) {
+        work(0, count);
+        return;
+    }
+    QSemaphore done;
+    for (int p = 1; p < parts; ++p)
+        pool->start([&, p] {
+            work(int(qint64(count) * p / parts), int(qint64(count) * (p + 1) / parts));
+            done.release();
+        });
+    work(0, int(count / parts));
+    done.acquire(parts - 1);
+}
+
 template <typename Out, typename In, typename Rows, typename Dst>
 void horizontal(const Rows &rows, int sourceWidth, int height, int width, Dst &&dstRow)
 {
     const Windows w = windows(sourceWidth, width);
-    PaddedRow<In> padded;
-    padded.pad = w.pad;
-    padded.pixels.assign(size_t(sourceWidth) + 2 * w.pad + 4, 0);
-    for (int y = 0; y < height; ++y) {
-        padded.fill(rows(y), sourceWidth);
-        horizontalRow<Out, In>(padded, w, dstRow(y), width);
+    parallelRows(height, qint64(width) * w.taps, [&](int begin, int end) {
+        PaddedRow<In> padded;
+        padded.pad = w.pad;
+        padded.pixels.assign(size_t(sourceWidth) + 2 * w.pad + 4, 0);
+        for (int y = begin; y < end; ++y) {
+            padded.fill(rows(y), sourceWidth);
+            horizontalRow<Out, In>(padded, w, dstRow(y), width);
+        }
+    });
+}
+
+// Output row y from taps source rows, added up row pair by row pair into one row of channel
+// sums: two source rows are read front to back at a time, which the memory keeps up with.
+template <typename In>
+inline void addRowPair(const typename In::Pixel *a, const typename In::Pixel *b, int32_t pair, __m128i *acc, int width)
+{
+    const __m128i wp = _mm_set1_epi32(pair);
+    int x = 0;
+    for (; x + 4 <= width; x += 4, acc += 4) {
+        __m128i p0, p1, p2, p3;
+        if constexpr (std::is_same_v<In, Bytes>) {
+            const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + x));
+            const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + x));
+            const __m128i alo = _mm_unpacklo_epi8(va, _mm_setzero_si128());
+            const __m128i blo = _mm_unpacklo_epi8(vb, _mm_setzero_si128());
+            const __m128i ahi = _mm_unpackhi_epi8(va, _mm_setzero_si128());
+            const __m128i bhi = _mm_unpackhi_epi8(vb, _mm_setzero_si128());
+            p0 = _mm_unpacklo_epi16(alo, blo);
+            p1 = _mm_unpackhi_epi16(alo, blo);
+            p2 = _mm_unpacklo_epi16(ahi, bhi);
+            p3 = _mm_unpackhi_epi16(ahi, bhi);
+        } else {
+            const __m128i a01 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + x));
+            const __m128i b01 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + x));
+            const __m128i a23 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + x + 2));
+            const __m128i b23 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + x + 2));
+            p0 = _mm_unpacklo_epi16(a01, b01);
+            p1 = _mm_unpackhi_epi16(a01, b01);
+            p2 = _mm_unpacklo_epi16(a23, b23);
+            p3 = _mm_unpackhi_epi16(a23, b23);
+        }
+        acc[0] = _mm_add_epi32(acc[0], _mm_madd_epi16(p0, wp));
+        acc[1] = _mm_add_epi32(acc[1], _mm_madd_epi16(p1, wp));
+        acc[2] = _mm_add_epi32(acc[2], _mm_madd_epi16(p2, wp));
+        acc[3] = _mm_add_epi32(acc[3], _mm_madd_epi16(p3, wp));
+    }
+    for (; x < width; ++x, ++acc) {
+        __m128i pa, pb;
+        if constexpr (std::is_same_v<In, Bytes>) {
+            pa = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(a[x])), _mm_setzero_si128());
+            pb = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(b[x])), _mm_setzero_si128());
+        } else {
+            pa = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(a + x));
+            pb = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(b + x));
+        }
+        acc[0] = _mm_add_epi32(acc[0], _mm_madd_epi16(_mm_unpacklo_epi16(pa, pb), wp));
     }
 }
 
-// Output row y from taps source rows: four pixels at a time across the row.
 template <typename Out, typename In, typename Rows, typename Dst>
 void vertical(const Rows &rows, int sourceHeight, int width, int height, Dst &&dstRow)
 {
     const Windows w = windows(sourceHeight, height);
     const std::vector<typename In::Pixel> zero(size_t(width) + 4, 0);
-    std::vector<const typename In::Pixel *> src(w.taps);
-    for (int y = 0; y < height; ++y) {
-        for (int k = 0; k < w.taps; ++k) {
-            const int j = w.start[y] + k;
-            src[k] = j >= 0 && j < sourceHeight ? rows(j) : zero.data();
+    const auto row = [&](int j) { return j >= 0 && j < sourceHeight ? rows(j) : zero.data(); };
+    parallelRows(height, qint64(width) * w.taps, [&](int begin, int end) {
+        std::vector<Sums> sums(size_t(width) + 4);
+        __m128i *acc = reinterpret_cast<__m128i *>(sums.data());
+        for (int y = begin; y < end; ++y) {
+            std::fill(sums.begin(), sums.end(), Sums{});
+            const int32_t *pairs = w.pairs.data() + size_t(y) * (w.taps / 2);
+            for (int k = 0; k < w.taps; k += 2)
+                if (pairs[k / 2] != 0) // not both rows outside the picture or the filter
+                    addRowPair<In>(row(w.start[y] + k), row(w.start[y] + k + 1), pairs[k / 2], acc, width);
+            typename Out::Pixel *dst = dstRow(y);
+            int x = 0;
+            for (; x + 4 <= width; x += 4)
+                store4<Out, In>(dst + x, acc[x], acc[x + 1], acc[x + 2], acc[x + 3]);
+            for (; x < width; ++x)
+                store1<Out, In>(dst + x, acc[x]);
         }
-        const int32_t *pairs = w.pairs.data() + size_t(y) * (w.taps / 2);
-        typename Out::Pixel *dst = dstRow(y);
-        int x = 0;
-        for (; x + 4 <= width; x += 4) {
-            __m128i a0 = _mm_setzero_si128(), a1 = a0, a2 = a0, a3 = a0;
-            for (int k = 0; k < w.taps; k += 2) {
-                const __m128i wp = _mm_set1_epi32(pairs[k / 2]);
-                if constexpr (std::is_same_v<In, Bytes>) {
-                    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src[k] + x));
-                    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src[k + 1] + x));
-                    const __m128i alo = _mm_unpacklo_epi8(a, _mm_setzero_si128());
-                    const __m128i blo = _mm_unpacklo_epi8(b, _mm_setzero_si128());
-                    const __m128i ahi = _mm_unpackhi_epi8(a, _mm_setzero_si128());
-                    const __m128i bhi = _mm_unpackhi_epi8(b, _mm_setzero_si128());
-                    a0 = _mm_add_epi32(a0, _mm_madd_epi16(_mm_unpacklo_epi16(alo, blo), wp));
-                    a1 = _mm_add_epi32(a1, _mm_madd_epi16(_mm_unpackhi_epi16(alo, blo), wp));
-                    a2 = _mm_add_epi32(a2, _mm_madd_epi16(_mm_unpacklo_epi16(ahi, bhi), wp));
-                    a3 = _mm_add_epi32(a3, _mm_madd_epi16(_mm_unpackhi_epi16(ahi, bhi), wp));
-                } else {
-                    const __m128i a01 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src[k] + x));
-                    const __m128i b01 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src[k + 1] + x));
-                    const __m128i a23 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src[k] + x + 2));
-                    const __m128i b23 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src[k + 1] + x + 2));
-                    a0 = _mm_add_epi32(a0, _mm_madd_epi16(_mm_unpacklo_epi16(a01, b01), wp));
-                    a1 = _mm_add_epi32(a1, _mm_madd_epi16(_mm_unpackhi_epi16(a01, b01), wp));
-                    a2 = _mm_add_epi32(a2, _mm_madd_epi16(_mm_unpacklo_epi16(a23, b23), wp));
-                    a3 = _mm_add_epi32(a3, _mm_madd_epi16(_mm_unpackhi_epi16(a23, b23), wp));
-                }
-            }
-            store4<Out, In>(dst + x, a0, a1, a2, a3);
-        }
-        for (; x < width; ++x) {
-            __m128i acc = _mm_setzero_si128();
-            for (int k = 0; k < w.taps; k += 2) {
-                __m128i a, b;
-                if constexpr (std::is_same_v<In, Bytes>) {
-                    a = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(src[k][x])), _mm_setzero_si128());
-                    b = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(src[k + 1][x])), _mm_setzero_si128());
-                } else {
-                    a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(src[k] + x));
-                    b = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(src[k + 1] + x));
-                }
-                acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), _mm_set1_epi32(pairs[k / 2])));
-            }
-            store1<Out, In>(dst + x, acc);
-        }
-    }
+    });
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -141,13 +142,14 @@ void TFormInstall::buildWelcomePage()
     tsWelcome = new TTabSheetX(QStringLiteral("tsWelcome"), pcPages);
     tsWelcome->setObjectName(QStringLiteral("tsWelcome"));
     auto *layout = new QVBoxLayout(tsWelcome);
-    layout->setContentsMargins(0, 12, 0, 4);
+    layout->setContentsMargins(0, 8, 0, 0);
+    layout->setSpacing(4);
     layout->addWidget(new QLabel(QStringLiteral("Installation path:"), tsWelcome));
     edInstallationPath1 = new TVarnelDirectoryEdit(tsWelcome);
     edInstallationPath1->setObjectName(QStringLiteral("edInstallationPath1"));
     edInstallationPath1->setText(m_paths.InstallFolder);
     layout->addWidget(edInstallationPath1);
-    layout->addSpacing(6);
+    layout->addSpacing(2);
 
     cbDesktopIcon = new QCheckBox(QStringLiteral("create desktop icon"), tsWelcome);
     cbDesktopIcon->setChecked(true);
@@ -164,18 +166,19 @@ void TFormInstall::buildWelcomePage()
     layout->addWidget(lblAdvanced);
     panelAdvanced = new QWidget(tsWelcome);
     panelAdvanced->setObjectName(QStringLiteral("panelAdvanced"));
-    auto *advanced = new QHBoxLayout(panelAdvanced);
+    auto *advanced = new QGridLayout(panelAdvanced);
     advanced->setContentsMargins(0, 0, 0, 0);
+    advanced->setVerticalSpacing(2);
     lblSettingsLocationCaption = new QLabel(QStringLiteral("Store Settings in:"), panelAdvanced);
-    advanced->addWidget(lblSettingsLocationCaption);
+    advanced->addWidget(lblSettingsLocationCaption, 0, 0);
     cbSettingsLocation = new QComboBox(panelAdvanced);
     cbSettingsLocation->addItems({kSettingsLocal, kSettingsRoaming, kSettingsExeFolder});
     cbSettingsLocation->setEnabled(false);
-    advanced->addWidget(cbSettingsLocation);
+    advanced->addWidget(cbSettingsLocation, 0, 1);
     cbRoaming = new QCheckBox(QStringLiteral("use roaming profile"), panelAdvanced);
     cbRoaming->setChecked(QFileInfo::exists(m_paths.RoamingMarker()));
-    advanced->addWidget(cbRoaming);
-    advanced->addStretch(1);
+    advanced->addWidget(cbRoaming, 1, 1);
+    advanced->setColumnStretch(2, 1);
     panelAdvanced->hide();
     layout->addWidget(panelAdvanced);
     layout->addStretch(1);

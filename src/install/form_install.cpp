@@ -35,6 +35,7 @@ namespace {
 const QString kSettingsLocal = QStringLiteral("Application Data - Local");
 const QString kSettingsRoaming = QStringLiteral("Application Data - Roaming");
 const QString kSettingsExeFolder = QStringLiteral(".exe folder");
+constexpr int kHintMs = 10000;
 
 QLabel *textLabel(const QString &text, QWidget *parent)
 {
@@ -157,6 +158,7 @@ void TFormInstall::buildWelcomePage()
     // No quick-launch bar on this desktop: the box stays for the switch, and makes nothing.
     cbQuickLaunchIcon->setEnabled(false);
     cbQuickLaunchIcon->setToolTip(QStringLiteral("This desktop has no quick launch bar"));
+    cbQuickLaunchIcon->setToolTipDuration(kHintMs);
     cbStartMenuIcon = new QCheckBox(QStringLiteral("create start menu entry"), tsWelcome);
     cbStartMenuIcon->setChecked(true);
     for (QCheckBox *box : {cbDesktopIcon, cbQuickLaunchIcon, cbStartMenuIcon})
@@ -186,7 +188,6 @@ void TFormInstall::buildWelcomePage()
     connect(lblAdvanced, &TVarnelLinkLabel::clicked, this, &TFormInstall::lblAdvancedClick);
     connect(edInstallationPath1, &QLineEdit::textChanged, this, &TFormInstall::UpdateSettingsLocation);
     connect(edInstallationPath1, &QLineEdit::editingFinished, this, &TFormInstall::UpdateSettingsLocation);
-    connect(edInstallationPath1, &QLineEdit::returnPressed, this, &TFormInstall::bInstallClick);
     connect(cbRoaming, &QCheckBox::clicked, this, &TFormInstall::UpdateSettingsLocation);
 }
 
@@ -266,6 +267,7 @@ void TFormInstall::buildBottomBar()
     bar->addSpacing(8);
     lblManual = new TVarnelLinkLabel(QStringLiteral("<x>Manual Installation"), this);
     lblManual->setToolTip(QStringLiteral("Prepare a portable copy that keeps its settings beside itself"));
+    lblManual->setToolTipDuration(kHintMs);
     lblUninstall = new TVarnelLinkLabel(QStringLiteral("<x>Uninstall"), this);
     bar->addWidget(lblManual);
     bar->addSpacing(8);
@@ -281,6 +283,7 @@ void TFormInstall::buildBottomBar()
         b->setAutoDefault(false);
         bar->addWidget(b);
     }
+    // Enter in the folder field presses it (the field leaves Enter to the dialog).
     bInstall->setDefault(true);
     for (QPushButton *b : {bManualBack, bTryAgain, bLaunchProgram, bUninstall})
         b->hide();

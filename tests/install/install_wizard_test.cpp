@@ -10,7 +10,9 @@
 #include "ui/widgets/link_label.h"
 #include "ui/widgets/page_control_k.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -136,8 +138,10 @@ TEST_F(WizardTest, RefusedLocationsAndARunningProgramInstallNothing)
         QString folder;
         bool running;
         QString message;
+        bool enterInTheField = false;
     } cases[] = {
         {"the root", "/", false, "info: Cannot install at this location"},
+        {"the root, Enter in the field", "/", false, "info: Cannot install at this location", true},
         {"the localised desktop", home.desktop(), false, "info: Cannot install at this location"},
         {"a folder named Desktop", home.root() + "/x/Desktop", false, "info: Cannot install at this location"},
         {"program running", home.root() + "/fine", true,
@@ -148,7 +152,12 @@ TEST_F(WizardTest, RefusedLocationsAndARunningProgramInstallNothing)
         dialogs.clear();
         programRunning = c.running;
         auto w = wizard({"InstallationPath=" + c.folder});
-        w->bInstall->click();
+        if (c.enterInTheField) {
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(w->edInstallationPath1, &enter);
+        } else {
+            w->bInstall->click();
+        }
         EXPECT_EQ(dialogs.shown(), QStringList({c.message}));
         EXPECT_EQ(w->pages()->ActivePage(), w->tsWelcome);
         EXPECT_FALSE(QFileInfo::exists(c.folder + "/OrvixDownloader"));

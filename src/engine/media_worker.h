@@ -55,6 +55,7 @@ public:
 
 protected:
     void Execute() override;
+    QString ThreadClassName() const override { return QStringLiteral("TThreadDownloadMediaItems"); }
 
 private:
     // Busy: another run is saving the picture; Interrupted: the program is closing and the

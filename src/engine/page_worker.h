@@ -35,6 +35,7 @@ public:
 
 protected:
     void Execute() override;
+    QString ThreadClassName() const override { return QStringLiteral("TThreadDownloadPageItems"); }
 
 private:
     enum class Fetch { Done, Abandoned };

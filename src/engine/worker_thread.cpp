@@ -47,12 +47,18 @@ void TWorkerThread::Start()
     if (m_thread.joinable())
         return;
     m_running = true;
-    m_thread = std::thread([this] {
+    m_thread = std::thread([this, name = ThreadClassName()] {
+        ThreadRegistration registration(&m_run.Threads, name);
         try {
             Execute();
         } catch (const std::exception &e) {
-            // Execute catches per item; this only guards the thread itself.
+            // Execute catches per item; this only guards the thread itself. What ends it goes
+            // to the log and to the run's exception reports, when it has them.
             LogMessage(QStringLiteral("worker stopped: ") + exceptionMessage(e));
+            m_run.Threads.reportFatal(std::current_exception(), name);
+        } catch (...) {
+            LogMessage(QStringLiteral("worker stopped by an unknown exception"));
+            m_run.Threads.reportFatal(std::current_exception(), name);
         }
         m_running = false;
     });

@@ -50,6 +50,8 @@ public:
 
 protected:
     virtual void Execute() = 0;
+    // The name the thread has in exception reports.
+    virtual QString ThreadClassName() const { return QStringLiteral("TWorkerThread"); }
     // Sleeps ms (at least a moment, so a poll of 0 does not spin); false when AppClosing ended
     // it early.
     bool Pause(int ms) const;

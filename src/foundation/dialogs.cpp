@@ -77,6 +77,12 @@ bool ScriptedDialogs::okCancel(QObject *, const QString &text, const QString &)
     return answerOk;
 }
 
+bool ScriptedDialogs::yesNoCancel(QObject *, const QString &text, const QString &)
+{
+    record(QStringLiteral("question: ") + text);
+    return answerOk;
+}
+
 bool ScriptedDialogs::inputText(const QString &, const QString &prompt, QString &value)
 {
     record(QStringLiteral("input: ") + prompt);

@@ -52,11 +52,13 @@ public:
     void info(const QString &text) override;
     void error(const QString &text) override;
     bool okCancel(QObject *owner, const QString &text, const QString &caption) override;
+    bool yesNoCancel(QObject *owner, const QString &text, const QString &caption) override;
     bool inputText(const QString &caption, const QString &prompt, QString &value) override;
 
     bool answerOk = false;
     QString inputAnswer;
-    // Every text shown, in order, prefixed "info: ", "error: ", "confirm: " or "input: ".
+    // Every text shown, in order, prefixed "info: ", "error: ", "confirm: " (OK / Cancel),
+    // "question: " (Yes / No / Cancel; answerOk is Yes) or "input: ".
     QStringList shown() const;
     void clear();
 

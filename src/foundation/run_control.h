@@ -8,6 +8,8 @@
 // One thread sets a flag and the others poll it (the workers about once a second), so plain
 // atomics are all the synchronisation needed.
 
+#include "thread_registry.h"
+
 #include <QString>
 
 #include <atomic>
@@ -35,6 +37,10 @@ public:
     // The "debug" switch and the debug page's check box: traces in the program log, "done" rows
     // kept in the queue view.
     std::atomic<bool> debugMode{false};
+
+    // The run's registered threads (the workers among them) and where an exception that ends
+    // one of them is reported.
+    ThreadRegistry Threads;
 
     // Either queue is being canceled: nothing new may be queued meanwhile.
     bool Canceling() const { return CancelMediaQueue || CancelPageQueue; }

@@ -1,5 +1,6 @@
 #include "thread_registry.h"
 
+#include <csignal>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -48,14 +49,32 @@ bool ThreadRegistry::reportFatal(std::exception_ptr error, const QString &classN
     return true;
 }
 
+namespace {
+constexpr size_t kAltStackSize = 64 * 1024;
+}
+
 ThreadRegistration::ThreadRegistration(ThreadRegistry *registry, const QString &className) : m_registry(registry)
 {
     if (m_registry)
         m_registry->add(className);
+    stack_t current{};
+    if (sigaltstack(nullptr, &current) == 0 && (current.ss_flags & SS_DISABLE)) {
+        m_altStack = std::make_unique<char[]>(kAltStackSize);
+        stack_t stack{};
+        stack.ss_sp = m_altStack.get();
+        stack.ss_size = kAltStackSize;
+        if (sigaltstack(&stack, nullptr) != 0)
+            m_altStack.reset();
+    }
 }
 
 ThreadRegistration::~ThreadRegistration()
 {
+    if (m_altStack) {
+        stack_t off{};
+        off.ss_flags = SS_DISABLE;
+        sigaltstack(&off, nullptr);
+    }
     if (m_registry)
         m_registry->remove();
 }

@@ -9,6 +9,7 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <pthread.h>
 
@@ -41,7 +42,8 @@ private:
     FatalHandler m_fatal;
 };
 
-// Registers the calling thread for its lifetime.
+// Registers the calling thread for its lifetime. It also gives the thread an alternate signal
+// stack, so that a fatal signal caused by a stack overflow in it can still be reported.
 class ThreadRegistration
 {
 public:
@@ -52,6 +54,7 @@ public:
 
 private:
     ThreadRegistry *m_registry;
+    std::unique_ptr<char[]> m_altStack; // set only when the thread had none
 };
 
 long CurrentThreadId(); // the kernel's id of the calling thread

@@ -37,7 +37,7 @@ constexpr int kBackgroundRetryMs = 2000;
 
 TMakerServicesUi::TMakerServicesUi(QMainWindow *window, ProgramContext &context, TMainMenu &menu,
                                    TWebBrowserK &browser)
-    : QObject(window), m_window(window), m_context(context), m_browser(browser), m_reports(m_threads)
+    : QObject(window), m_window(window), m_context(context), m_browser(browser), m_reports(context.run().Threads)
 {
     setObjectName(QStringLiteral("makerServices"));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -147,8 +147,13 @@ void TMakerServicesUi::ShowFeedback()
 
 void TMakerServicesUi::ShowAbout()
 {
-    auto *form = new TFormAbout(QStringLiteral("orvix_downloader"), m_threads, m_window);
+    auto *form = new TFormAbout(QStringLiteral("orvix_downloader"), threads(), m_window);
     form->exec();
+}
+
+ThreadRegistry &TMakerServicesUi::threads()
+{
+    return m_context.run().Threads;
 }
 
 void TMakerServicesUi::SubmitPage(int mode, const QString &pageUrl)
@@ -173,7 +178,7 @@ void TMakerServicesUi::TakeWindowScreenshot(const QString &name, const QString &
     QTimer::singleShot(1500, this, [this, name, file] {
         QWidget *shown = nullptr;
         if (name == QStringLiteral("about")) {
-            shown = new TFormAbout(QStringLiteral("orvix_downloader"), m_threads, m_window);
+            shown = new TFormAbout(QStringLiteral("orvix_downloader"), threads(), m_window);
         } else if (name == QStringLiteral("feedback")) {
             auto *form = new TFormFeedback(m_window);
             form->setAttribute(Qt::WA_DeleteOnClose);

@@ -28,7 +28,7 @@ public:
     ~TMakerServicesUi() override;
 
     TExceptionReports &reports() { return m_reports; }
-    ThreadRegistry &threads() { return m_threads; }
+    ThreadRegistry &threads();
 
     // Closing: reports are off from here on.
     void BeginClosing();
@@ -48,7 +48,6 @@ private:
     QMainWindow *m_window;
     ProgramContext &m_context;
     TWebBrowserK &m_browser;
-    ThreadRegistry m_threads;
     TExceptionReports m_reports;
     QList<QPointer<TExceptionDialog>> m_dialogs;
     std::atomic<bool> m_closing{false};

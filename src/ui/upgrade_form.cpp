@@ -246,7 +246,8 @@ void TFormUpgrade::bInstallClick()
     // Only what passed the size and hash checks was kept; it is run as a program.
     QFile::setPermissions(m_newFilename, QFile::permissions(m_newFilename) | QFile::ExeOwner);
     const QString folder = QCoreApplication::applicationDirPath();
-    if (!QProcess::startDetached(m_newFilename, {QStringLiteral("/InstallationPath=\"%1\"").arg(folder)})) {
+    // One argument, read by no shell: the folder goes without quotes.
+    if (!QProcess::startDetached(m_newFilename, {QStringLiteral("/InstallationPath=") + folder})) {
         ErrorBox(QStringLiteral("Could not start ") + m_newFilename);
         return;
     }
@@ -258,7 +259,7 @@ void TFormUpgrade::bInstallClick()
 void TFormUpgrade::reject()
 {
     if (m_downloading) {
-        if (ConfirmOkCancel(this, QStringLiteral("Are you sure you want to cancel the current download?"), windowTitle()))
+        if (!AskYesNoCancel(this, QStringLiteral("Are you sure you want to cancel the current download?"), windowTitle()))
             return;
         m_stopDownload = true;
     }

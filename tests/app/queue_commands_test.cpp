@@ -86,7 +86,7 @@ TEST_F(QueueCommandsTest, CancelAsksThenStopsBothQueuesDeletesItemFilesAndCancel
     dialogs.answerOk = false;
     EXPECT_FALSE(commands->Cancel());
     EXPECT_EQ(dialogs.shown(),
-              QStringList{QStringLiteral("confirm: Are you sure you want to stop downloading 5 images? (+2 pending pages)")});
+              QStringList{QStringLiteral("question: Are you sure you want to stop downloading 5 images? (+2 pending pages)")});
     EXPECT_FALSE(runControl().Canceling());
     EXPECT_EQ(itemLines(q1()).size() + itemLines(q2()).size(), 7);
 

@@ -347,7 +347,7 @@ TEST_F(WindowWorkers, CancelAsksWithTheCountsAndLeavesNoItemFile)
     const ScopedDialogs scoped(dialogs);
     QTest::mouseClick(w.queueStatusPanel()->bCancelDownload(), Qt::LeftButton);
     EXPECT_EQ(dialogs.shown(),
-              QStringList{QStringLiteral("confirm: Are you sure you want to stop downloading 5 images? (+2 pending pages)")});
+              QStringList{QStringLiteral("question: Are you sure you want to stop downloading 5 images? (+2 pending pages)")});
     ASSERT_TRUE(test::waitUntil([&] { return !w.context().run().Canceling(); }, kWaitMs));
     EXPECT_EQ(queues.PageQueue.Count() + queues.MediaQueue.Count(), 0);
     EXPECT_EQ(itemFileCount(w), 0);

@@ -6,6 +6,8 @@
 
 #include "app/maker_host.h"
 #include "foundation/errors.h"
+#include "engine/worker_thread.h"
+#include "foundation/run_control.h"
 #include "foundation/thread_x.h"
 #include "makerservice/maker_service.h"
 #include "test_support.h"
@@ -18,6 +20,7 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,7 +63,8 @@ protected:
     }
 
     MakerService maker;
-    ThreadRegistry registry;
+    RunControl run{QDir::tempPath()};
+    ThreadRegistry &registry = run.Threads;
     TExceptionReports reports{registry};
     QStringList shown;
     QStringList shownDetails;
@@ -143,6 +147,40 @@ TEST_F(ExceptionReports, WorkerExceptionNamesItsThreadThenTheMainThread)
     EXPECT_NE(report.section(QStringLiteral("\r\n"), 0, 0).mid(16), report.section(QStringLiteral("\r\n"), 1, 1).mid(21));
     EXPECT_EQ(shown, QStringList{QStringLiteral("test thread exception x1")});
     EXPECT_TRUE(shownOnMainThread);
+}
+
+namespace {
+// A download worker whose loop ends by an exception it did not catch.
+class BrokenWorker : public TWorkerThread
+{
+public:
+    using TWorkerThread::TWorkerThread;
+    std::atomic<bool> hadAltStack{false};
+
+protected:
+    void Execute() override
+    {
+        stack_t stack{};
+        hadAltStack = sigaltstack(nullptr, &stack) == 0 && !(stack.ss_flags & SS_DISABLE);
+        throw std::runtime_error("queue line broke the worker");
+    }
+    QString ThreadClassName() const override { return QStringLiteral("TBrokenWorker"); }
+};
+} // namespace
+
+TEST_F(ExceptionReports, DownloadWorkerEndedByAnExceptionIsReportedUnderItsClass)
+{
+    BrokenWorker worker(run, WorkerTiming{});
+    worker.Start();
+    worker.WaitFor();
+    ASSERT_TRUE(test::waitUntil([this] { return !shown.isEmpty(); }, 10000));
+    const QString report = QString::fromUtf8(onlyPost().field(QStringLiteral("ExceptionReport")));
+    EXPECT_TRUE(report.contains(QStringLiteral("\r\n[TBrokenWorker]\r\n"))) << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("\r\nException message: queue line broke the worker.\r\n")));
+    EXPECT_EQ(shown, QStringList{QStringLiteral("queue line broke the worker")});
+    // A stack overflow in a worker must still find a stack to report on.
+    EXPECT_TRUE(worker.hadAltStack);
+    EXPECT_TRUE(registry.entries().isEmpty());
 }
 
 TEST_F(ExceptionReports, EleventhDialogIsNotShownButSent)

@@ -160,7 +160,7 @@ TEST_F(QueuePanelTest, CancelButtonAsksWithTheCountsAndLeavesNoItemFile)
     dialogs.answerOk = true;
     QTest::mouseClick(panel->bCancelDownload(), Qt::LeftButton);
     EXPECT_EQ(dialogs.shown(),
-              QStringList{QStringLiteral("confirm: Are you sure you want to stop downloading 5 images? (+2 pending pages)")});
+              QStringList{QStringLiteral("question: Are you sure you want to stop downloading 5 images? (+2 pending pages)")});
     EXPECT_EQ(itemFileCount(), 0);
     EXPECT_EQ(shown().filter(QStringLiteral("=canceled")).size(), 7);
 }

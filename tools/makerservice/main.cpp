@@ -2,14 +2,14 @@
 
 #include "maker_service.h"
 
+#include "localserver/local_server.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
-#include <csignal>
 #include <cstdio>
-#include <pthread.h>
 
 using namespace orvix::makerservice;
 
@@ -17,8 +17,7 @@ namespace {
 
 [[noreturn]] void fail(const QString &message)
 {
-    std::fprintf(stderr, "makerservice: %s\n", qPrintable(message));
-    std::exit(2);
+    orvix::localserver::Fail("makerservice", message);
 }
 
 QByteArray readFile(const QString &path)
@@ -94,12 +93,7 @@ int main(int argc, char **argv)
     }
     options.feedbackReply = p.value(QStringLiteral("feedback-reply")).toUtf8();
 
-    // Every thread inherits the blocked signals; the main thread waits for them below.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    orvix::localserver::StopSignals stopSignals;
 
     try {
         MakerService service(options);
@@ -117,11 +111,9 @@ int main(int argc, char **argv)
             service.setReply(path, r);
         }
         service.start();
-        std::printf("%d\n%s/\n", service.port(), qPrintable(service.baseUrl()));
-        std::fflush(stdout);
+        orvix::localserver::PrintServing(service.port(), service.baseUrl());
         std::fprintf(stderr, "makerservice: serving %s/\n", qPrintable(service.baseUrl()));
-        int received = 0;
-        sigwait(&stopSignals, &received);
+        stopSignals.wait();
         service.stop();
         std::fprintf(stderr, "makerservice: stopped\n");
     } catch (const MakerServiceError &e) {

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include "localserver/local_server.h"
+
 #include <httplib.h>
 #include <map>
 #include <mutex>
@@ -58,10 +60,8 @@ public:
     QList<RecordedRequest> log;
     mutable std::mutex mutex;
     mutable std::condition_variable logged;
-    std::unique_ptr<httplib::Server> server;
-    std::thread thread;
+    localserver::LocalServerThread listener;
     std::atomic<bool> stopping{false};
-    std::atomic<bool> listenEnded{false};
     int port = -1;
 };
 
@@ -287,7 +287,7 @@ MakerService::~MakerService() { stop(); }
 
 void MakerService::start()
 {
-    if (d->server)
+    if (d->listener.isStarted())
         return;
     if (d->options.bind != QStringLiteral("127.0.0.1"))
         throw MakerServiceError(QStringLiteral("the maker service listens on 127.0.0.1 only, not on ") + d->options.bind);
@@ -331,39 +331,19 @@ void MakerService::start()
         d->handle(req, res, body, &fields);
     });
 
-    int port = d->options.port;
-    if (port == 0)
-        port = server->bind_to_any_port("127.0.0.1");
-    else if (!server->bind_to_port("127.0.0.1", port))
-        port = -1;
+    const int port = d->listener.bind(std::move(server), d->options.port);
     if (port <= 0)
         throw MakerServiceError(QStringLiteral("cannot listen on 127.0.0.1:") + QString::number(d->options.port));
     d->port = port;
     d->stopping = false;
-    d->listenEnded = false;
-    d->server = std::move(server);
-    d->thread = std::thread([this] {
-        d->server->listen_after_bind();
-        d->listenEnded = true;
-    });
-    while (!d->server->is_running() && !d->listenEnded)
-        QThread::usleep(200);
-    if (d->listenEnded) {
-        d->thread.join();
-        d->server.reset();
+    if (!d->listener.listen())
         throw MakerServiceError(QStringLiteral("the maker service could not start listening"));
-    }
 }
 
 void MakerService::stop()
 {
-    if (!d->server)
-        return;
     d->stopping = true;
-    d->server->stop();
-    if (d->thread.joinable())
-        d->thread.join();
-    d->server.reset();
+    d->listener.stop();
 }
 
 int MakerService::port() const { return d->port; }

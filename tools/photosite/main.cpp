@@ -2,12 +2,12 @@
 
 #include "photo_site_server.h"
 
+#include "localserver/local_server.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <csignal>
 #include <cstdio>
-#include <pthread.h>
 
 using namespace orvix::photosite;
 
@@ -15,8 +15,7 @@ namespace {
 
 [[noreturn]] void fail(const QString &message)
 {
-    std::fprintf(stderr, "photosite: %s\n", qPrintable(message));
-    std::exit(2);
+    orvix::localserver::Fail("photosite", message);
 }
 
 qint64 parseSize(const QString &text)
@@ -91,24 +90,17 @@ int main(int argc, char **argv)
     options.site.largestFileBytes = parseSize(p.value(QStringLiteral("file-size")));
     options.host = p.value(QStringLiteral("host"));
 
-    // Every thread inherits the blocked signals; the main thread waits for them below.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    orvix::localserver::StopSignals stopSignals;
 
     try {
         for (const QString &ruleText : p.values(QStringLiteral("fault")))
             options.faults << parseFaultRule(ruleText);
         PhotoSiteServer server(options);
         server.start();
-        std::printf("%d\n%s/\n", server.port(), qPrintable(server.baseUrl()));
-        std::fflush(stdout);
+        orvix::localserver::PrintServing(server.port(), server.baseUrl());
         std::fprintf(stderr, "photosite: serving %s/ (seed %llu, %d pictures)\n", qPrintable(server.baseUrl()),
                      static_cast<unsigned long long>(options.site.seed), int(server.site().pictures().size()));
-        int received = 0;
-        sigwait(&stopSignals, &received);
+        stopSignals.wait();
         server.stop();
         std::fprintf(stderr, "photosite: stopped\n");
     } catch (const PhotoSiteError &e) {

@@ -11,6 +11,8 @@
 
 #include <csignal>
 #include <map>
+#include "localserver/local_server.h"
+
 #include <httplib.h>
 #include <thread>
 
@@ -34,10 +36,8 @@ public:
     PictureFiles files;
     FaultTable faults;
     RequestLog log;
-    std::unique_ptr<httplib::Server> server;
-    std::thread thread;
+    localserver::LocalServerThread listener;
     std::atomic<bool> stopping{false};
-    std::atomic<bool> listenEnded{false};
     int port = -1;
     QString host;
     std::unique_ptr<RenderContext> ctx;
@@ -286,7 +286,7 @@ PhotoSiteServer::~PhotoSiteServer() { stop(); }
 
 void PhotoSiteServer::start()
 {
-    if (d->server)
+    if (d->listener.isStarted())
         return;
     if (d->options.bind != QStringLiteral("127.0.0.1"))
         throw PhotoSiteError(QStringLiteral("the photo site listens on 127.0.0.1 only, not on ") + d->options.bind);
@@ -306,11 +306,7 @@ void PhotoSiteServer::start()
     server->Post(".*", handler);
     server->Delete(".*", handler);
 
-    int port = d->options.port;
-    if (port == 0)
-        port = server->bind_to_any_port("127.0.0.1");
-    else if (!server->bind_to_port("127.0.0.1", port))
-        port = -1;
+    const int port = d->listener.bind(std::move(server), d->options.port);
     if (port <= 0)
         throw PhotoSiteError(QStringLiteral("cannot listen on 127.0.0.1:") + QString::number(d->options.port));
 
@@ -319,34 +315,17 @@ void PhotoSiteServer::start()
     d->ctx = std::make_unique<RenderContext>(RenderContext{d->site, d->host});
     d->routes = std::make_unique<SiteRoutes>(*d->ctx, d->files);
     d->stopping = false;
-    d->listenEnded = false;
-    d->server = std::move(server);
-    d->thread = std::thread([this] {
-        d->server->listen_after_bind();
-        d->listenEnded = true;
-    });
-    // stop() only works once the server loop runs.
-    while (!d->server->is_running() && !d->listenEnded)
-        QThread::usleep(200);
-    if (d->listenEnded) {
-        d->thread.join();
-        d->server.reset();
+    if (!d->listener.listen())
         throw PhotoSiteError(QStringLiteral("the photo site could not start listening"));
-    }
 }
 
 void PhotoSiteServer::stop()
 {
-    if (!d->server)
-        return;
     d->stopping = true;
-    d->server->stop();
-    if (d->thread.joinable())
-        d->thread.join();
-    d->server.reset();
+    d->listener.stop();
 }
 
-bool PhotoSiteServer::isRunning() const { return d->server && d->server->is_running(); }
+bool PhotoSiteServer::isRunning() const { return d->listener.isRunning(); }
 int PhotoSiteServer::port() const { return d->port; }
 QString PhotoSiteServer::host() const { return d->host; }
 QString PhotoSiteServer::baseUrl() const { return QStringLiteral("http://") + d->host; }

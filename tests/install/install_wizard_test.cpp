@@ -110,7 +110,7 @@ TEST_F(WizardTest, InstallsIntoAFolderOfTheUserWithEntriesAndLaunches)
     EXPECT_EQ(w->pages()->ActivePage(), w->tsWelcome);
     w->bInstall->click();
 
-    EXPECT_EQ(dialogs.shown(), QStringList({"confirm: Destination location does not exist.\r\nCreate directory " + dir + "/?"}));
+    EXPECT_EQ(dialogs.shown(), QStringList({"question: Destination location does not exist.\r\nCreate directory " + dir + "/?"}));
     EXPECT_EQ(w->pages()->ActivePage(), w->tsCompleted);
     EXPECT_TRUE(w->lblCompleted->text().contains("Installation completed."));
     EXPECT_TRUE(w->lblCompleted->text().contains("An icon has been created on your desktop"));
@@ -222,7 +222,7 @@ TEST_F(WizardTest, UninstallOfASystemFolderThroughPkexec)
         ASSERT_TRUE(w->bUninstall->isVisibleTo(w.get()));
         EXPECT_FALSE(w->bInstall->isVisibleTo(w.get()));
         w->bUninstall->click();
-        EXPECT_EQ(dialogs.shown(), QStringList({"confirm: Are you sure you want to uninstall Varnel Orvix Downloader?"}));
+        EXPECT_EQ(dialogs.shown(), QStringList({"question: Are you sure you want to uninstall Varnel Orvix Downloader?"}));
         EXPECT_EQ(pkexecArguments(), QStringList({program, "/ForceInstall", "/AutoStart", "/AutoExit", "/Uninstall",
                                                   "/InstallationPath=" + dir, "/RemoveSettings=0"}));
         EXPECT_EQ(w->endProcessCode(), c.endProcess);

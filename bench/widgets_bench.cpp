@@ -126,14 +126,3 @@ void BM_ListViewExSlowestCall(benchmark::State &state)
 BENCHMARK(BM_BareTreeWidgetInserts)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ListViewExInsertsLookupsAndStatus)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ListViewExSlowestCall)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(2);
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -13,7 +13,8 @@ QStringList ApplicationSettingsEntries()
             QStringLiteral("edStartUrlIdx.Text"),
             QStringLiteral("edStartPage.Text"),
             QStringLiteral("edMinimizedWebPanelUrls.Lines"),
-            QStringLiteral("cbCacheThumbnails.Checked")};
+            QStringLiteral("cbCacheThumbnails.Checked"),
+            QStringLiteral("cbShowLastSaved.Checked")};
 }
 
 QStringList SessionSettingsEntries()
@@ -44,6 +45,8 @@ void AddProgramSettingsControls(SettingsValueMap &c)
     c.addControl(QStringLiteral("edMinimizedWebPanelUrls"), ControlKind::Memo);
     c.addControl(QStringLiteral("cbCacheThumbnails"), ControlKind::CheckBox);
     c.setChecked(QStringLiteral("cbCacheThumbnails"), true);
+    c.addControl(QStringLiteral("cbShowLastSaved"), ControlKind::CheckBox);
+    c.setChecked(QStringLiteral("cbShowLastSaved"), true);
 
     c.addControl(QStringLiteral("edOutputPathInner"), ControlKind::Edit);
     c.addControl(QStringLiteral("edURL"), ControlKind::Edit);

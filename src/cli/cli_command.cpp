@@ -1,5 +1,10 @@
 #include "cli_command.h"
 
+#include "app/settings_folder.h"
+#include "foundation/paths.h"
+
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace orvix::cli {
@@ -47,6 +52,25 @@ bool TakeOption(QStringList &args, const QString &name, QString &value)
         }
     }
     return false;
+}
+
+bool TakeReadOnlySettingsOption(QStringList &args, TCliIo &io, const QString &command, QString &settings)
+{
+    if (TakeOption(args, QStringLiteral("settings"), settings) && settings.trimmed().isEmpty()) {
+        io.err << "orvix-cli " << command << ": --settings needs a folder\n";
+        return false;
+    }
+    QString site; // the folder does not depend on it
+    TakeOption(args, QStringLiteral("site"), site);
+    return true;
+}
+
+QString LookUpSettingsFolder(const QString &settings)
+{
+    SettingsFolderInputs inputs = CurrentSettingsFolderInputs();
+    if (!settings.isEmpty())
+        inputs.overrideFolder = QFileInfo(settings).absoluteFilePath();
+    return IncludeTrailingBackslash(ResolveSettingsFolder(inputs).folder);
 }
 
 } // namespace orvix::cli

@@ -41,4 +41,11 @@ struct TCliRegistration
 // The value of "--name=value" among args, removing it; false when absent.
 bool TakeOption(QStringList &args, const QString &name, QString &value);
 
+// For the commands that only read the settings folder: takes --settings=FOLDER (and --site, which
+// they accept as every command does) out of args. False, after a message, for an empty folder.
+bool TakeReadOnlySettingsOption(QStringList &args, TCliIo &io, const QString &command, QString &settings);
+// The settings folder the desktop program would use (ending with "/"), or settings when given;
+// found without creating or moving anything.
+QString LookUpSettingsFolder(const QString &settings);
+
 } // namespace orvix::cli

@@ -20,21 +20,14 @@ int runPending(const QStringList &given, TCliIo &io)
 {
     QStringList args = given;
     QString settings;
-    if (TakeOption(args, QStringLiteral("settings"), settings) && settings.trimmed().isEmpty()) {
-        io.err << "orvix-cli pending: --settings needs a folder\n";
+    if (!TakeReadOnlySettingsOption(args, io, QStringLiteral("pending"), settings))
         return ExitUsage;
-    }
-    QString site; // accepted as by every command; the lines are listed as written
-    TakeOption(args, QStringLiteral("site"), site);
     if (!args.isEmpty()) {
         io.err << "usage: orvix-cli pending [--settings=FOLDER]\n";
         return ExitUsage;
     }
     // Resolved as the other commands do, but nothing is created or moved.
-    SettingsFolderInputs inputs = CurrentSettingsFolderInputs();
-    if (!settings.isEmpty())
-        inputs.overrideFolder = QFileInfo(settings).absoluteFilePath();
-    const QString folder = IncludeTrailingBackslash(ResolveSettingsFolder(inputs).folder);
+    const QString folder = LookUpSettingsFolder(settings);
     const QString sessions = folder + QStringLiteral("orvix_sessions/");
 
     int lines = 0;

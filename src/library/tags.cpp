@@ -1,5 +1,6 @@
 #include "tags.h"
 
+#include "picture_db.h"
 #include "picture_match.h"
 
 #include "foundation/file_names.h"
@@ -70,6 +71,14 @@ QString RenameWithTags(const QString &oldPath, const QString &tags)
     // Never over another picture: a rename onto an existing name would lose that file.
     if (FileExists(newPath) || !RenameFileTo(oldPath, newPath))
         return QString();
+    return newPath;
+}
+
+QString RetagSavedPicture(PictureDatabase &db, const QString &oldPath, const QString &tags)
+{
+    const QString newPath = RenameWithTags(oldPath, tags);
+    if (!newPath.isEmpty() && newPath != oldPath)
+        db.RegisterSavedFile(newPath);
     return newPath;
 }
 

@@ -8,6 +8,8 @@
 
 namespace orvix {
 
+class PictureDatabase;
+
 // The tag text of a file name, untrimmed (it usually starts with a blank); empty without marker.
 QString ExtractTags(QStringView fileName);
 
@@ -29,5 +31,9 @@ QString TagEditProblem(const QString &fileName);
 // Renames the file to carry the new tags. Returns the new path, or empty text when the rename
 // failed (the file keeps its name).
 QString RenameWithTags(const QString &oldPath, const QString &tags);
+
+// RenameWithTags for a saved picture: the new path is listed among the saved files at once, so
+// the picture keeps counting as downloaded and is not queued again before the next rescan.
+QString RetagSavedPicture(PictureDatabase &db, const QString &oldPath, const QString &tags);
 
 } // namespace orvix

@@ -1,7 +1,8 @@
 #pragma once
 
 // The debugging page (Ctrl+Shift+D): the program log's list, newest line first, with "clear",
-// and the debug-mode check box.
+// and the debug-mode check box; and the two file boxes that open the page a saved picture came
+// from ("Locate in Orvix" fills the second).
 
 #include "foundation/log.h"
 
@@ -9,10 +10,12 @@
 
 class QCheckBox;
 class QListWidget;
+class QPushButton;
 
 namespace orvix {
 
 class RunControl;
+class TVarnelFilenameEdit;
 
 class TLogListBox : public ILogListBox
 {
@@ -37,11 +40,21 @@ public:
     QListWidget *ListBox1() const { return m_listBox1; }
     ILogListBox &logListBox() { return m_logList; }
     QCheckBox *cbDebug() const { return m_cbDebug; }
+    // By the picture's record in the database.
+    TVarnelFilenameEdit *FilenameEdit2() const { return m_filenameEdit2; }
+    // By the picture id, on the site's zoom page.
+    TVarnelFilenameEdit *FilenameEdit1() const { return m_filenameEdit1; }
+    QPushButton *bGotoPageFromFilename2() const { return m_goto2; }
+    QPushButton *bGotoPageFromFilename1() const { return m_goto1; }
 
 private:
     QListWidget *m_listBox1;
     TLogListBox m_logList;
     QCheckBox *m_cbDebug;
+    TVarnelFilenameEdit *m_filenameEdit2;
+    TVarnelFilenameEdit *m_filenameEdit1;
+    QPushButton *m_goto2;
+    QPushButton *m_goto1;
 };
 
 } // namespace orvix

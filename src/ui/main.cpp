@@ -2,6 +2,7 @@
 // "fake_download", the installer's switches ("uninstall", "ForceInstall", ...), "site=HOST[:PORT]", "maker=HOST[:PORT]", "settings=FOLDER",
 // "window_screenshot=NAME:FILE" (each with or without a leading "/").
 #include "favorites_panel.h"
+#include "library_demo.h"
 #include "main_window.h"
 #include "maker_services_ui.h"
 #include "orvix_application.h"
@@ -62,7 +63,11 @@ int main(int argc, char **argv)
         return 1;
     }
     QObject::connect(&instance, &TSingleInstance::wakeUpRequested, window.get(), &TFormMain::WakeUp);
-    window->setScreenshotFile(GetSwitchValue(QStringLiteral("screenshot")));
+    // Hidden, for the screenshots: "demo=strips|library" pictures the window once the pictures
+    // queued at start are saved and tagged or searched for.
+    const QString screenshot = GetSwitchValue(QStringLiteral("screenshot"));
+    if (!StartLibraryDemo(*window, GetSwitchValue(QStringLiteral("demo")), screenshot))
+        window->setScreenshotFile(screenshot);
     // "window_screenshot=NAME:FILE" pictures one of the maker-service windows instead.
     if (const QString shot = GetSwitchValue(QStringLiteral("window_screenshot")); !shot.isEmpty())
         if (auto *maker = window->findChild<TMakerServicesUi *>())

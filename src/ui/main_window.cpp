@@ -6,6 +6,7 @@
 #include "maker_services_ui.h"
 #include "messages_panel.h"
 #include "page_type_area.h"
+#include "picture_strips.h"
 #include "paste_urls_panel.h"
 #include "queue_message_panel.h"
 #include "queue_status_panel.h"
@@ -25,7 +26,6 @@
 #include "foundation/desktop.h"
 #include "foundation/errors.h"
 #include "foundation/files.h"
-#include "foundation/formats.h"
 #include "foundation/paths.h"
 #include "library/db_integrity.h"
 #include "library/picture_db.h"
@@ -153,18 +153,10 @@ void TFormMain::buildWindow()
     m_pcPanels->setHideAllTabs(true);
     m_pcPanels->Loaded();
 
-    // The picture strips live here once they are part of the program.
-    m_pcBottom = new TVarnelPageControlX;
-    m_pcBottom->setObjectName(QStringLiteral("pcBottom"));
-    m_pcBottom->setHideAllTabs(true);
-    m_pcBottom->Loaded();
-    m_pcBottom->hide();
-
     auto *splitter1 = new QSplitter(Qt::Vertical);
     splitter1->setObjectName(QStringLiteral("splitter1"));
     splitter1->addWidget(m_pcPanels);
-    splitter1->addWidget(m_pcBottom);
-    splitter1->setStretchFactor(0, 1);
+    buildLibraryParts(splitter1, top);
 
     auto *central = new QWidget;
     auto *layout = new QVBoxLayout(central);
@@ -216,7 +208,6 @@ void TFormMain::buildWindow()
         if (state == Qt::ApplicationActive && m_shownOnce)
             ApplicationEvents1Activate();
     });
-    m_topBar->setLibrarySearchAvailable(false);
     resize(1280, 860);
 }
 
@@ -442,6 +433,7 @@ void TFormMain::closeEvent(QCloseEvent *event)
     m_context->BeginClosing();
     // The workers are waited for when the window goes: none may still wait on a box then.
     m_dialogs.WorkersStopping();
+    TPictureStrips::TrimThumbnails(m_context->outputFolder());
     const bool maximized = isMaximized();
     m_context->SaveOnClose(maximized ? normalGeometry() : geometry(), maximized, workArea(this));
     event->accept();
@@ -496,9 +488,7 @@ void TFormMain::miCheckDBIntegrityClick()
 void TFormMain::miScanFilesClick()
 {
     const QString folder = ensuredPicturesFolder();
-    const qsizetype count = m_context->pictures().RebuildFilesDb(folder);
-    InfoBox(QStringLiteral("Library files updated from ") + folder + QStringLiteral("\r\nFiles located: ")
-            + FormatCount(count));
+    RescanPicturesFolder(m_context->pictures(), folder);
 }
 
 } // namespace orvix

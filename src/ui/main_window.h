@@ -20,13 +20,21 @@
 
 #include <memory>
 
+class QGroupBox;
+class QHBoxLayout;
+class QImage;
+class QSplitter;
 class QTimer;
 
 namespace orvix {
 
 class FoundSession;
 class ProgramContext;
+class TCaptionPanelK;
 class TDebugPage;
+class TEditTagsPanel;
+class TImageX;
+class TPictureStrips;
 class TFavoritesPanel;
 class TSettingsPanel;
 class TMainMenu;
@@ -53,6 +61,9 @@ class TFormMain : public QMainWindow,
 public:
     static constexpr int kTimerInitMs = 300;
     static constexpr int kTimerLogMessagesMs = 1000;
+    // The last-picture box; the media worker's host makes the saved picture this small.
+    static constexpr int kLastPictureWidth = 110;
+    static constexpr int kLastPictureHeight = 70;
 
     explicit TFormMain(QWidget *parent = nullptr);
     ~TFormMain() override;
@@ -73,6 +84,13 @@ public:
     TSettingsPanel *settingsPanel() const { return m_settingsPanel; }
     TFavoritesPanel *favoritesPanel() const { return m_favoritesPanel; }
     TWindowWorkerHost *workerHost() const { return m_workerHost.get(); }
+    TPictureStrips *strips() const { return m_strips; }
+    TEditTagsPanel *editTagsPanel() const { return m_editTags; }
+    TDebugPage *debugPage() const { return m_debugPage; }
+    TCaptionPanelK *panelSearching() const { return m_panelSearching; }
+    QGroupBox *gbImageLast() const { return m_gbImageLast; }
+    TImageX *imageLast() const { return m_imageLast; }
+    QString lastSavedFn() const { return m_lastSavedFn; }
     TPageParser &parser() { return m_parser; }
     TLog *programLog() const { return m_log.get(); }
 
@@ -153,6 +171,22 @@ public:
     void miScanFilesClick();
     void ToggleDebugPage();
 
+    // The library's side of the window (main_window_library.cpp).
+    // A picture was saved (on the main thread for the media worker); preview is the picture
+    // made small for the last-picture box.
+    void ImageDownloaded(const QString &fn, const QImage &preview);
+    void AddSessionPicture(const QString &fileName);
+    // The search box's library search, with the term as typed.
+    void bSearchLocalClick(const QString &term);
+    void bOpenLastClick();
+    void bEditTagsClick();
+    void ShowEditTags(const QString &fileName, int mode);
+    void bUpdateTagsClick();
+    // "Locate in Orvix": the page the saved picture came from.
+    void LocateInOrvix(const QString &fileName);
+    void bGotoPageFromFilename2Click();
+    void bGotoPageFromFilename1Click();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -169,6 +203,7 @@ private:
     void restoreQueuePanel();
     void queueScriptedLines();
     void takeScreenshotSoon();
+    void buildLibraryParts(QSplitter *splitter1, QHBoxLayout *top);
 
     std::unique_ptr<TWindowSettingsControls> m_controls;
     std::unique_ptr<ProgramContext> m_context;
@@ -186,7 +221,12 @@ private:
     TPanelX *m_panelTop = nullptr;
     TThreadStatusBar *m_threadStatus = nullptr;
     TVarnelPageControlX *m_pcPanels = nullptr;
-    TVarnelPageControlX *m_pcBottom = nullptr;
+    TPictureStrips *m_strips = nullptr;
+    TEditTagsPanel *m_editTags = nullptr;
+    TCaptionPanelK *m_panelSearching = nullptr;
+    QGroupBox *m_gbImageLast = nullptr;
+    TImageX *m_imageLast = nullptr;
+    QString m_lastSavedFn;
     TWebBrowserK *m_browser = nullptr;
     TMessagesPanel *m_messages = nullptr;
     TDebugPage *m_debugPage = nullptr;

@@ -254,12 +254,6 @@ void TFormMain::pastedSeveralAddresses(const QStringList &addresses)
     m_pastePanel->edMultipleUrls()->setPlainText(pasted.accepted.join(u'\n'));
 }
 
-void TFormMain::searchLibrary(const QString &term)
-{
-    Q_UNUSED(term);
-    ShowAlert(QStringLiteral("The library search is not available in this version."));
-}
-
 // --- IPicturePanelHost --------------------------------------------------------------------
 
 QString TFormMain::ensuredPicturesFolder()

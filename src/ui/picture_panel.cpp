@@ -22,6 +22,8 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -98,9 +100,8 @@ TPicturePanel::TPicturePanel(IPicturePanelHost &host, QWidget *bigPreviewParent,
     m_bEditTags->setCursor(Qt::PointingHandCursor);
     m_bEditTags->setStyleSheet(QStringLiteral("QPushButton { color: palette(link); text-decoration: underline;"
                                               " border: none; }"));
-    // The tag editor comes with the library's panels.
-    m_bEditTags->setEnabled(false);
     m_bEditTags->hide();
+    connect(m_bEditTags, &QPushButton::clicked, this, &TPicturePanel::editTagsClicked);
 
     // Ready to save.
     auto *tabSheet1 = new TTabSheetX(QStringLiteral("TabSheet1"));
@@ -190,6 +191,24 @@ TPicturePanel::TPicturePanel(IPicturePanelHost &host, QWidget *bigPreviewParent,
     bigLayout->setContentsMargins(2, 2, 2, 2);
     bigLayout->addWidget(m_imageLocalBig);
     m_gbImageLocalBig->hide();
+
+    // The saved copy's menu, on the preview and on its large version.
+    m_popupTopLocal = new QMenu(this);
+    m_popupTopLocal->setObjectName(QStringLiteral("popupTopLocal"));
+    QAction *open = m_popupTopLocal->addAction(QStringLiteral("Open"), this, [this] { ShellOpen(m_localPicturePath); });
+    open->setObjectName(QStringLiteral("piLocalOpen"));
+    QAction *locate = m_popupTopLocal->addAction(QStringLiteral("Locate on disk"), this,
+                                                 [this] { LocateInExplorer(m_localPicturePath); });
+    locate->setObjectName(QStringLiteral("piLocalLocateOnDisk"));
+    connect(m_popupTopLocal, &QMenu::aboutToShow, this, [this, open, locate] {
+        open->setEnabled(!m_localPicturePath.isEmpty());
+        locate->setEnabled(!m_localPicturePath.isEmpty());
+    });
+    for (QLabel *preview : {m_imageLocal, m_imageLocalBig}) {
+        preview->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(preview, &QWidget::customContextMenuRequested, this,
+                [this, preview](const QPoint &pos) { m_popupTopLocal->popup(preview->mapToGlobal(pos)); });
+    }
 
     ResetPicture();
 }
@@ -282,6 +301,14 @@ void TPicturePanel::ShowLocalCopyStatus(const QString &imageId)
     m_imageLocal->setToolTip(hint);
 }
 
+void TPicturePanel::LocalFileRenamed(const QString &oldPath, const QString &newPath)
+{
+    if (m_localPicturePath.isEmpty() || m_localPicturePath != oldPath)
+        return;
+    m_localPicturePath = newPath;
+    m_edImageTags->setText(ExtractTags(QFileInfo(newPath).fileName()).trimmed());
+}
+
 QString TPicturePanel::SaveRequestLine() const
 {
     PageLine page;
@@ -331,12 +358,14 @@ bool TPicturePanel::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_imageLocal) {
         if (event->type() == QEvent::Enter)
             showBigPreview();
-        else if (event->type() == QEvent::MouseButtonRelease && !m_localPicturePath.isEmpty())
+        else if (event->type() == QEvent::MouseButtonRelease && !m_localPicturePath.isEmpty()
+                 && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
             ShellOpen(m_localPicturePath);
     } else if (watched == m_imageLocalBig) {
         if (event->type() == QEvent::Leave)
             m_gbImageLocalBig->hide();
-        else if (event->type() == QEvent::MouseButtonRelease && !m_localPicturePath.isEmpty())
+        else if (event->type() == QEvent::MouseButtonRelease && !m_localPicturePath.isEmpty()
+                 && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
             ShellOpen(m_localPicturePath);
     }
     return QFrame::eventFilter(watched, event);

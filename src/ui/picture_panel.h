@@ -13,6 +13,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QToolButton;
 
@@ -65,10 +66,19 @@ public:
     QString SaveRequestLine() const;
 
     QString shownImageId() const;
+    // local_image_filename: the saved copy of the picture shown, empty when there is none.
     QString LocalPicturePath() const { return m_localPicturePath; }
+    // The tag editor renamed the saved copy: the panel shows the new name and its tags.
+    void LocalFileRenamed(const QString &oldPath, const QString &newPath);
+    QPushButton *bEditTags() const { return m_bEditTags; }
+    QMenu *popupTopLocal() const { return m_popupTopLocal; }
     TVarnelPageControlX *pcSinglePictureMode() const { return m_pcSinglePictureMode; }
     TSubfolderEdit *edOutputPathInner() const { return m_edOutputPathInner; }
     QComboBox *cbImageSizeToSave() const { return m_cbImageSizeToSave; }
+
+Q_SIGNALS:
+    // The "edit tags" link beside the saved copy.
+    void editTagsClicked();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -94,6 +104,7 @@ private:
     QGroupBox *m_gbImageLocalBig;
     QLabel *m_imageLocalBig;
     QString m_localPicturePath;
+    QMenu *m_popupTopLocal;
 };
 
 } // namespace orvix

@@ -184,6 +184,10 @@ TTabSheetX *TSettingsPanel::buildOther()
     cache->setObjectName(QStringLiteral("cbCacheThumbnails"));
     cache->setChecked(true);
     layout->addWidget(cache);
+    auto *showLast = new QCheckBox(QStringLiteral("Show the last saved picture"), page);
+    showLast->setObjectName(QStringLiteral("cbShowLastSaved"));
+    showLast->setChecked(true);
+    layout->addWidget(showLast);
     layout->addStretch(1);
     return page;
 }

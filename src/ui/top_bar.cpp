@@ -176,8 +176,9 @@ void TTopBar::bSearchClick()
     const QString term = m_edSearchTerm->text().trimmed();
     if (term.isEmpty())
         return;
+    // The library is searched for the text as typed: a trailing blank narrows the search.
     if (m_cbSearchIn->currentIndex() == kSearchInLibrary)
-        m_host.searchLibrary(term);
+        m_host.searchLibrary(m_edSearchTerm->text());
     else
         m_host.navigate(SiteSearchUrl(term));
 }

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QStyle>
 #include <QSystemTrayIcon>
 
@@ -104,11 +105,21 @@ void TWindowWorkerHost::PublishImage(const QString &fileName, const QString &url
 {
     // The saved file is listed even when the window is closing meanwhile.
     m_context.pictures().RegisterSavedFile(fileName);
+    // Made small here, on the worker's thread: the window only shows it.
+    QImage preview;
+    try {
+        QImageReader reader(fileName);
+        reader.setAutoTransform(true);
+        const QSize full = reader.size();
+        const QSize box(TFormMain::kLastPictureWidth, TFormMain::kLastPictureHeight);
+        if (full.isValid() && (full.width() > box.width() || full.height() > box.height()))
+            reader.setScaledSize(full.scaled(box, Qt::KeepAspectRatio));
+        preview = reader.read();
+    } catch (...) {
+        // Shown without a preview; the file itself is saved.
+    }
     m_bridge.call([&] {
-        // The picture shown in the browser may be the one just saved: it is present now.
-        const QString imageId = QFileInfo(fileName).fileName().section(u'_', 0, 0);
-        if (!imageId.isEmpty() && imageId == m_window.picturePanel()->shownImageId())
-            m_window.picturePanel()->ShowLocalCopyStatus(imageId);
+        m_window.ImageDownloaded(fileName, preview);
         m_context.queueRows().SetListViewQueueStatus(url, RowStatus::Done);
     });
 }

@@ -53,7 +53,9 @@ QProcessEnvironment CliSandbox::environment() const
 
 QStringList CliSandbox::commonOptions() const
 {
-    QStringList options{QStringLiteral("--site=") + m_site->host()};
+    QStringList options;
+    if (m_site)
+        options << QStringLiteral("--site=") + m_site->host();
     if (withSettings)
         options << QStringLiteral("--settings=") + settings();
     if (withOut)

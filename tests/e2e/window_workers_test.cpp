@@ -1,11 +1,18 @@
 // The desktop program's download workers through the window: lines queued in the window are
 // fetched, listing pages read in the hidden browser, pictures saved, rows and the picture
-// database kept, and a private picture waits on its panel. Each case starts the browser engine,
+// database kept, and a private picture waits on its panel; saved pictures reach the last-picture
+// box and the session strip, a tagged one keeps counting as downloaded, and "Locate in Orvix"
+// leads from a strip picture back to its page. Each case starts the browser engine,
 // so each runs in a process of its own.
 
 #include "test_support.h"
 
 #include "ui/main_window.h"
+#include "ui/web_browser_k.h"
+#include "ui/widgets/image_x.h"
+#include "ui/strip_frame.h"
+#include "ui/picture_strips.h"
+#include "ui/edit_tags_panel.h"
 #include "ui/private_picture_panel.h"
 #include "ui/thread_status_bar.h"
 #include "ui/worker_host_window.h"
@@ -21,6 +28,7 @@
 #include "foundation/command_line.h"
 #include "foundation/paths.h"
 #include "library/picture_db.h"
+#include "library/tags.h"
 #include "pages/site.h"
 #include "photosite/photo_site_server.h"
 #include "queue/download_session.h"
@@ -28,6 +36,9 @@
 #include "queue/queue_state.h"
 
 #include <QApplication>
+#include <QMenu>
+#include <QGroupBox>
+#include <QAction>
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -96,6 +107,27 @@ protected:
         return f.open(QIODevice::ReadOnly)
                    ? QString::fromLatin1(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex())
                    : QString();
+    }
+
+    const photosite::ManifestListingPage &firstSetPage() const
+    {
+        const auto &truth = m_site->manifest();
+        for (const auto &page : truth.listingPages)
+            if (page.url == truth.sampleSetUrl)
+                return page;
+        ADD_FAILURE() << "no sample set";
+        return truth.listingPages.first();
+    }
+    // Queues a line and waits until both queues are empty and the folder holds count files.
+    static void runLineUntilSaved(TFormMain &w, const QString &url, const QString &line, const QString &folder,
+                                  int count)
+    {
+        QueueState &queues = w.context().queues();
+        queues.QueuePage(url, line);
+        ASSERT_TRUE(test::waitUntil([&] {
+            return queues.PageQueue.Count() == 0 && queues.MediaQueue.Count() == 0
+                   && QDir(folder).entryList(QDir::Files).size() == count;
+        }, kWaitMs)) << QDir(folder).entryList(QDir::Files).join(u'\n').toStdString();
     }
 
     QTemporaryDir m_dir;
@@ -446,6 +478,68 @@ TEST_F(WindowWorkers, ThreadStatusBlinksWithTheMediaWorkerOnlyInDebugMode)
             kWaitMs));
         m_window.reset();
     }
+}
+
+TEST_F(WindowWorkers, SavedPicturesFillTheStripAndATaggedOneIsNotSavedAgain)
+{
+    TFormMain &w = open();
+    const photosite::ManifestListingPage &page = firstSetPage();
+    const int count = int(page.entries.size());
+    const QString folder = IncludeTrailingBackslash(pictures()) + QStringLiteral("set");
+    runLineUntilSaved(w, page.url, page.url + QStringLiteral("|id:2|2||") + folder, folder, count);
+
+    ASSERT_TRUE(test::waitUntil([&] { return w.strips()->sessionStrip().FramesXAr.size() == count; }, kWaitMs));
+    const QString last = w.lastSavedFn();
+    EXPECT_TRUE(QFile::exists(last)) << last.toStdString();
+    EXPECT_TRUE(w.gbImageLast()->isVisible());
+    EXPECT_FALSE(w.imageLast()->bitmap().isNull());
+    EXPECT_LE(w.imageLast()->bitmap().width(), TFormMain::kLastPictureWidth);
+    EXPECT_EQ(w.strips()->sessionStrip().FramesXAr.last()->frameFn(), last);
+    EXPECT_GE(w.strips()->bottomHeight(), TPictureStrips::kBottomHeight);
+
+    // Tagged from the strip's menu: renamed, the frame follows, the picture is still on disk.
+    TFrameX *frame = w.strips()->sessionStrip().FramesXAr.first();
+    const QString old = frame->frameFn();
+    w.strips()->setSelectedStripFile(old);
+    w.strips()->popupImage()->findChild<QAction *>(QStringLiteral("piAddTag"))->trigger();
+    ASSERT_TRUE(w.editTagsPanel()->isVisible());
+    EXPECT_EQ(w.editTagsPanel()->edEditingTagsFilename()->text(), old);
+    w.editTagsPanel()->ed_NewTags()->setText(QStringLiteral("lake"));
+    w.editTagsPanel()->bUpdateTags()->click();
+    const QString renamed = PathWithNewTags(old, QStringLiteral("lake"));
+    EXPECT_FALSE(w.editTagsPanel()->isVisible());
+    EXPECT_TRUE(QFile::exists(renamed)) << renamed.toStdString();
+    EXPECT_FALSE(QFile::exists(old));
+    EXPECT_EQ(frame->frameFn(), renamed);
+    EXPECT_EQ(frame->comment(), QStringLiteral("lake"));
+
+    // The listing again: nothing is queued or saved a second time, the tagged picture included.
+    runLineUntilSaved(w, page.url, page.url + QStringLiteral("|id:2|2||") + folder, folder, count);
+    EXPECT_TRUE(QFile::exists(renamed));
+    EXPECT_EQ(w.strips()->sessionStrip().FramesXAr.size(), count);
+}
+
+TEST_F(WindowWorkers, LocateInOrvixOpensThePageOfAStripPicture)
+{
+    TFormMain &w = open();
+    // Not one of the first pictures: the start page must not show it already.
+    const photosite::ManifestPicture *picture = nullptr;
+    int publicSeen = 0;
+    for (const auto &p : m_site->manifest().pictures)
+        if (!p.isPrivate && ++publicSeen == 4)
+            picture = &p;
+    ASSERT_NE(picture, nullptr);
+    runLineUntilSaved(w, picture->pageUrl, picture->pageUrl + QStringLiteral("|id:1|2||") + pictures(), pictures(), 1);
+    ASSERT_TRUE(test::waitUntil([&] { return w.strips()->sessionStrip().FramesXAr.size() == 1; }, kWaitMs));
+
+    w.strips()->setSelectedStripFile(w.strips()->sessionStrip().FramesXAr.first()->frameFn());
+    w.strips()->popupImage()->findChild<QAction *>(QStringLiteral("piLocateInOrvix"))->trigger();
+    // The page opened is the picture's own: once read, the panel shows its id and its saved copy.
+    ASSERT_TRUE(test::waitUntil([&] { return w.picturePanel()->shownImageId() == picture->id; }, kWaitMs))
+        << w.wbMainBrowser()->LocationURL().toStdString();
+    EXPECT_TRUE(w.wbMainBrowser()->LocationURL().startsWith(picture->pageUrl.section(u'/', 0, -2)))
+        << w.wbMainBrowser()->LocationURL().toStdString();
+    EXPECT_EQ(w.picturePanel()->LocalPicturePath(), w.lastSavedFn());
 }
 
 } // namespace

@@ -1,0 +1,294 @@
+// The picture strips in a splitter of their own, without the window or the browser engine:
+// filling and restarting the strips, the thumbnail cache behind the previews, the library
+// search and closing its view, the frames' hints and the picture menu.
+
+#include "test_support.h"
+
+#include "ui/picture_strips.h"
+#include "ui/strip_frame.h"
+#include "ui/widgets/image_x.h"
+#include "ui/widgets/tab_sheet_x.h"
+#include "ui/widgets/varnel_page_control_x.h"
+
+#include "foundation/desktop.h"
+#include "foundation/dialogs.h"
+#include "library/picture_db.h"
+#include "library/thumbnail_cache.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace orvix;
+
+namespace {
+
+// Records what would have been opened or shown in the file manager.
+class RecordingDesktop : public IDesktop
+{
+public:
+    int openTarget(const QString &target, const QString &, const QString &) override
+    {
+        opened << target;
+        return 0;
+    }
+    int openFolder(const QString &folder) override
+    {
+        opened << folder;
+        return 0;
+    }
+    bool locateFile(const QString &file) override
+    {
+        located << file;
+        return true;
+    }
+    void forceForeground(QObject *) override {}
+    bool isShiftDown() override { return false; }
+    bool isControlDown() override { return false; }
+    QStringList opened;
+    QStringList located;
+};
+
+class Strips : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_previousDesktop = SetDesktop(&desktop);
+        splitter.resize(900, 700);
+        splitter.addWidget(new QWidget);
+        TPictureStripsHost host;
+        host.picturesFolder = [this] { return pictures(); };
+        host.cacheThumbnails = [this] { return cache; };
+        host.editTags = [this](const QString &f) { editedTags << f; };
+        host.locateInOrvix = [this](const QString &f) { locatedInOrvix << f; };
+        strips = std::make_unique<TPictureStrips>(&splitter, std::move(host), nullptr);
+        splitter.show();
+    }
+    void TearDown() override
+    {
+        strips.reset();
+        SetDesktop(m_previousDesktop);
+    }
+
+    QString pictures() const { return m_dir.filePath(QStringLiteral("pictures")); }
+    QString thumbs() const { return ThumbnailCacheFolder(pictures()); }
+    // A real picture file in the pictures folder.
+    QString picture(const QString &name, QSize size = QSize(400, 300), QColor colour = Qt::darkGreen) const
+    {
+        const QString path = pictures() + u'/' + name;
+        QDir().mkpath(QFileInfo(path).path());
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(colour);
+        EXPECT_TRUE(image.save(path));
+        return path;
+    }
+    QStringList thumbFiles() const { return QDir(thumbs()).entryList(QDir::Files); }
+    static void setTime(const QString &path, const QDateTime &time)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        ASSERT_TRUE(f.setFileTime(time, QFileDevice::FileModificationTime));
+    }
+
+    QTemporaryDir m_dir;
+    RecordingDesktop desktop;
+    IDesktop *m_previousDesktop = nullptr;
+    ScriptedDialogs dialogs;
+    ScopedDialogs dialogsGuard{dialogs};
+    bool cache = true;
+    QStringList editedTags;
+    QStringList locatedInOrvix;
+    QSplitter splitter{Qt::Vertical};
+    std::unique_ptr<TPictureStrips> strips;
+};
+
+TEST_F(Strips, SessionStripRestartsAfter101FramesAndSearchStripRefuses)
+{
+    EXPECT_EQ(strips->bottomHeight(), 0); // nothing in use yet
+    const QString file = picture(QStringLiteral("1_a Tree_o.jpg"), QSize(60, 40));
+    for (int i = 0; i < 101; ++i)
+        ASSERT_TRUE(strips->AddPictureFrame("session", file));
+    EXPECT_EQ(strips->sessionStrip().FramesXAr.size(), 101);
+    EXPECT_GE(strips->bottomHeight(), TPictureStrips::kBottomHeight);
+
+    // The 102nd starts the strip again.
+    ASSERT_TRUE(strips->AddPictureFrame("session", file));
+    EXPECT_EQ(strips->sessionStrip().FramesXAr.size(), 1);
+    const TFrameX *first = strips->sessionStrip().FramesXAr.first();
+    EXPECT_EQ(first->x(), 0);
+    EXPECT_EQ(strips->sessionStrip().LastFrameX, first->width() + 3);
+
+    for (int i = 0; i < 101; ++i)
+        ASSERT_TRUE(strips->AddPictureFrame("search", file));
+    EXPECT_FALSE(strips->AddPictureFrame("search", file));
+    EXPECT_EQ(strips->searchStrip().FramesXAr.size(), 101);
+
+    // A missing file is not added; an unknown strip is left alone.
+    EXPECT_FALSE(strips->AddPictureFrame("session", pictures() + "/gone.jpg"));
+    EXPECT_TRUE(strips->AddPictureFrame("other", file));
+    EXPECT_EQ(strips->sessionStrip().FramesXAr.size(), 1);
+}
+
+TEST_F(Strips, FramesShowTheirPictureTitleTagsAndNewestFrame)
+{
+    const QString tagged = picture(QStringLiteral("12_ab Lake at dawn_o[tags] sea rocks.jpg"), QSize(300, 600));
+    const QString plain = picture(QStringLiteral("Holiday.png"), QSize(800, 200));
+    ASSERT_TRUE(strips->AddPictureFrame("session", tagged));
+    ASSERT_TRUE(strips->AddPictureFrame("session", plain));
+    QApplication::processEvents(); // the strip laid out at its real size
+    const TFrameX *a = strips->sessionStrip().FramesXAr[0];
+    const TFrameX *b = strips->sessionStrip().FramesXAr[1];
+    // 150 pixels high, as wide as the picture's proportions give.
+    EXPECT_EQ(a->Image1x()->size(), QSize(75, 150));
+    EXPECT_EQ(b->Image1x()->size(), QSize(600, 150));
+    EXPECT_EQ(b->x(), a->width() + 3);
+    EXPECT_EQ(a->comment(), "sea rocks");
+    EXPECT_TRUE(a->StaticText1x()->isVisibleTo(const_cast<TFrameX *>(a)));
+    EXPECT_FALSE(b->StaticText1x()->isVisibleTo(const_cast<TFrameX *>(b)));
+    EXPECT_TRUE(a->Image1x()->toolTip().startsWith("Lake at dawn, sea rocks\n")) << a->Image1x()->toolTip().toStdString();
+    EXPECT_TRUE(a->Image1x()->toolTip().endsWith("\n\n(right-click for options)"));
+    EXPECT_TRUE(b->Image1x()->toolTip().startsWith("Holiday.png\n"));
+
+    // At the strip's end it follows the newest frame; scrolled back, it stays where the user is.
+    for (int i = 0; i < 6; ++i)
+        strips->AddPictureFrame("session", plain);
+    QScrollBar *bar = strips->sessionStrip().ScrollBox->horizontalScrollBar();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_GT(bar->maximum(), 0);
+    bar->setValue(0);
+    strips->AddPictureFrame("session", plain);
+    EXPECT_EQ(bar->value(), 0);
+}
+
+TEST_F(Strips, ThumbnailIsCachedReusedAndRebuiltWhenThePictureIsNewer)
+{
+    const QString file = picture(QStringLiteral("5_e Red_o.jpg"), QSize(600, 300), Qt::red);
+    ASSERT_TRUE(strips->AddPictureFrame("session", file));
+    const QString cached = CachedThumbnailPath(thumbs(), file);
+    ASSERT_EQ(thumbFiles(), QStringList{QFileInfo(cached).fileName()});
+    EXPECT_EQ(QImage(cached).size(), QSize(300, 150));
+    EXPECT_GT(QImage(cached).pixelColor(150, 75).red(), 240);
+
+    // Shown again: the thumbnail is read, not rebuilt (a mark painted into it shows).
+    QImage marked(cached);
+    marked.fill(Qt::blue);
+    ASSERT_TRUE(marked.save(cached));
+    setTime(file, QDateTime::currentDateTime().addSecs(-60));
+    ASSERT_TRUE(strips->AddPictureFrame("session", file));
+    EXPECT_EQ(strips->sessionStrip().FramesXAr.last()->Image1x()->bitmap().pixelColor(10, 10), QColor(Qt::blue));
+
+    // The picture changed after its thumbnail was made: rebuilt from the picture.
+    picture(QStringLiteral("5_e Red_o.jpg"), QSize(300, 300), Qt::green);
+    setTime(file, QDateTime::currentDateTime().addSecs(60));
+    ASSERT_TRUE(strips->AddPictureFrame("session", file));
+    EXPECT_EQ(strips->sessionStrip().FramesXAr.last()->Image1x()->size(), QSize(150, 150));
+    EXPECT_EQ(QImage(cached).size(), QSize(150, 150));
+    EXPECT_GT(QImage(cached).pixelColor(75, 75).green(), 100);
+}
+
+TEST_F(Strips, WithCachingOffNothingIsWrittenToThumbs)
+{
+    cache = false;
+    const QString file = picture(QStringLiteral("5_e Red_o.jpg"));
+    ASSERT_TRUE(strips->AddPictureFrame("session", file));
+    ASSERT_TRUE(strips->AddPictureFrame("search", file));
+    EXPECT_FALSE(QFileInfo::exists(thumbs()));
+    EXPECT_EQ(strips->sessionStrip().FramesXAr.first()->Image1x()->height(), 150);
+}
+
+TEST_F(Strips, LibrarySearchFillsTheSearchStripAndClosingItHidesAnEmptyBottom)
+{
+    PictureDatabase db(m_dir.path() + u'/');
+    const QString small = picture(QStringLiteral("tree/1_a Tree_o.jpg"), QSize(30, 20));
+    for (int i = 0; i < 130; ++i)
+        db.RegisterSavedFile(small);
+    const QString sea = picture(QStringLiteral("2_b Sea at dawn_o.jpg"), QSize(30, 20));
+    db.RegisterSavedFile(sea);
+
+    strips->LibrarySearch(db, "TREE");
+    EXPECT_EQ(strips->searchStrip().FramesXAr.size(), 101);
+    EXPECT_EQ(strips->pcBottom()->ActivePage(), strips->tsSearchImages());
+    EXPECT_GE(strips->bottomHeight(), TPictureStrips::kBottomHeight);
+    EXPECT_TRUE(strips->bClosePictureSearch()->isVisible());
+
+    strips->LibrarySearch(db, "dawn ");
+    EXPECT_EQ(strips->searchStrip().FramesXAr.size(), 0); // "dawn_o": the blank counts
+    strips->LibrarySearch(db, "DAWN");
+    ASSERT_EQ(strips->searchStrip().FramesXAr.size(), 1);
+    EXPECT_EQ(strips->searchStrip().FramesXAr.first()->frameFn(), sea);
+
+    strips->bClosePictureSearchClick();
+    EXPECT_EQ(strips->bottomHeight(), 0);
+    EXPECT_EQ(strips->pcBottom()->ActivePage(), strips->tsSessionImages());
+    EXPECT_FALSE(strips->bClosePictureSearch()->isVisible());
+
+    // With session pictures the bottom stays open on them.
+    strips->AddPictureFrame("session", sea);
+    strips->LibrarySearch(db, "tree");
+    strips->bClosePictureSearchClick();
+    EXPECT_GE(strips->bottomHeight(), TPictureStrips::kBottomHeight);
+    EXPECT_EQ(strips->searchStrip().FramesXAr.size(), 0);
+}
+
+TEST_F(Strips, MouseSelectsFramesAndThePictureMenuActsOnTheSelectedFile)
+{
+    const QString a = picture(QStringLiteral("1_a One_o.jpg"));
+    const QString b = picture(QStringLiteral("2_b Two [tags] x_o.jpg"));
+    strips->AddPictureFrame("session", a);
+    strips->AddPictureFrame("session", b);
+    TFrameX *fa = strips->sessionStrip().FramesXAr[0];
+    TFrameX *fb = strips->sessionStrip().FramesXAr[1];
+    const auto colour = [](TFrameX *f) { return f->palette().color(QPalette::Window); };
+
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(fa->Image1x(), &enter);
+    EXPECT_EQ(colour(fa), QColor(138, 148, 250));
+    QTest::mousePress(fb->Image1x(), Qt::RightButton);
+    EXPECT_EQ(colour(fb), QColor(68, 68, 250));
+    EXPECT_EQ(strips->SelectedStripFile(), b);
+    strips->popupImage()->hide();
+    strips->popupImagePopup();
+    const auto action = [this](const char *name) { return strips->popupImage()->findChild<QAction *>(name); };
+    EXPECT_EQ(action("piAddTag")->text(), "Edit tags");
+
+    action("piOpenFrame")->trigger();
+    action("piLocateInExplorer")->trigger();
+    action("piAddTag")->trigger();
+    action("piLocateInOrvix")->trigger();
+    EXPECT_EQ(desktop.opened, QStringList{b}); // the quotes are the shell's, not the file's
+    EXPECT_EQ(desktop.located, QStringList{b});
+    EXPECT_EQ(editedTags, QStringList{b});
+    EXPECT_EQ(locatedInOrvix, QStringList{b});
+
+    // Another frame pressed: the first turns white again; a double click opens the picture.
+    QTest::mousePress(fa->Image1x(), Qt::LeftButton);
+    EXPECT_EQ(colour(fb), QColor(Qt::white));
+    QTest::mouseDClick(fa->Image1x(), Qt::LeftButton);
+    EXPECT_EQ(desktop.opened.last(), a);
+
+    // A renamed file: its frame shows the new tags and path.
+    const QString renamed = pictures() + "/2_b Two _o[tags]lake.jpg";
+    strips->setSelectedStripFile(b);
+    strips->FileRenamed(b, renamed);
+    EXPECT_EQ(fb->frameFn(), renamed);
+    EXPECT_EQ(fb->comment(), "lake");
+    EXPECT_EQ(strips->SelectedStripFile(), renamed);
+}
+
+} // namespace

@@ -37,6 +37,7 @@ StartSwitches StartSwitches::FromCommandLine()
     s.fakeDownload = HasSwitch(QStringLiteral("fake_download"));
     s.pasteFile = GetSwitchValue(QStringLiteral("paste"));
     s.removeText = GetSwitchValue(QStringLiteral("remove"));
+    s.selectFrames = GetSwitchValue(QStringLiteral("select"));
     return s;
 }
 

@@ -50,6 +50,8 @@ struct StartSwitches
     // the lines holding TEXT, as the remove command does.
     QString pasteFile;
     QString removeText;
+    // "select=N,M,...": the web panel's frames N, M, ... are selected once its thumbnails page shows.
+    QString selectFrames;
 
     static StartSwitches FromCommandLine();
 };

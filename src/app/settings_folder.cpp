@@ -30,7 +30,7 @@ SettingsFolderChoice ResolveSettingsFolder(const SettingsFolderInputs &in)
 {
     SettingsFolderChoice choice;
     const QString exeFolder = folderOf(in.exeFilePath);
-    const bool underProgramFiles = PathUnderFolder(exeFolder, in.programFiles);
+    const bool underProgramFiles = PathUnderProgramFiles(exeFolder, in.programFiles);
     if (!in.overrideFolder.isEmpty()) {
         choice.folder = IncludeTrailingBackslash(in.overrideFolder);
     } else if (in.noInstall) {
@@ -60,7 +60,7 @@ SettingsFolderInputs CurrentSettingsFolderInputs()
         in.overrideFolder = QFileInfo(in.overrideFolder).absoluteFilePath();
     in.noInstall = HasSwitch(QStringLiteral("noinstall"));
     in.exeFilePath = QCoreApplication::applicationFilePath();
-    in.programFiles = SpecialFolder(SpecialFolderKind::ProgramFiles);
+    in.programFiles = ProgramFilesFolders();
     in.localAppData = SpecialFolder(SpecialFolderKind::LocalAppData);
     in.roamingAppData = SpecialFolder(SpecialFolderKind::RoamingAppData);
     return in;

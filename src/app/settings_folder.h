@@ -4,6 +4,7 @@
 // Decided once at start-up and handed to the foundation (SetSettingsFolder).
 
 #include <QString>
+#include <QStringList>
 
 namespace orvix {
 
@@ -11,7 +12,7 @@ struct SettingsFolderInputs {
     QString overrideFolder;   // the switch "settings=DIR", else $ORVIX_SETTINGS; wins when set
     bool noInstall = false;   // the switch "noinstall"
     QString exeFilePath;      // full path of the program file
-    QString programFiles;     // the install prefix the program was built for
+    QStringList programFiles; // the root-owned install prefixes (ProgramFilesFolders)
     QString localAppData;     // the user's local application-data folder
     QString roamingAppData;   // the roaming one
 };
@@ -24,7 +25,8 @@ struct SettingsFolderChoice {
 // The rules, in order: an override; "noinstall" (the program's folder, with a notice when that
 // lies under the install prefix); a program under the install prefix (the local application-data
 // folder, or the roaming one when "<program file>.roaming" exists, followed by the name of the
-// program's folder); otherwise portable use (the program's folder).
+// program's folder); otherwise portable use (the program's folder). The installer writes the
+// ".roaming" marker and its ".install.ini" by the same rule.
 SettingsFolderChoice ResolveSettingsFolder(const SettingsFolderInputs &in);
 
 // True when path lies under folder (lower-case prefix comparison).

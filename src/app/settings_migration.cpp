@@ -137,7 +137,7 @@ TransferOutcome TransferSettingsFromProgramFilesToLocalSettings()
     QDir::setCurrent(GetSettingsFolder());
     const SettingsFolderInputs in = CurrentSettingsFolderInputs();
     const QString exeFolder = IncludeTrailingBackslash(QFileInfo(in.exeFilePath).absolutePath());
-    if (!PathUnderFolder(exeFolder, in.programFiles) || TextContains(exeFolder, u"pstools"))
+    if (!PathUnderProgramFiles(exeFolder, in.programFiles) || TextContains(exeFolder, u"pstools"))
         return TransferOutcome::Continue;
 
     SettingsTransfer t;

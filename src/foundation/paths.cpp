@@ -100,7 +100,7 @@ QString SpecialFolder(SpecialFolderKind kind)
 {
     switch (kind) {
     case SpecialFolderKind::ProgramFiles:
-        return withSlash(QStringLiteral(ORVIX_INSTALL_PREFIX));
+        return QStringLiteral("/opt/");
     case SpecialFolderKind::LocalAppData:
         return withSlash(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
     case SpecialFolderKind::RoamingAppData:
@@ -111,10 +111,27 @@ QString SpecialFolder(SpecialFolderKind kind)
     return QString();
 }
 
+QStringList ProgramFilesFolders()
+{
+    QStringList folders{QStringLiteral("/opt/"), QStringLiteral("/usr/"), QStringLiteral("/usr/local/")};
+    const QString prefix = withSlash(QStringLiteral(ORVIX_INSTALL_PREFIX));
+    if (!prefix.isEmpty() && !folders.contains(prefix))
+        folders.append(prefix);
+    return folders;
+}
+
+bool PathUnderProgramFiles(const QString &path, const QStringList &folders)
+{
+    const QString p = IncludeTrailingBackslash(path).toLower();
+    for (const QString &folder : folders)
+        if (!folder.isEmpty() && p.startsWith(IncludeTrailingBackslash(folder).toLower()))
+            return true;
+    return false;
+}
+
 bool RunningFromProgramFiles()
 {
-    const QString programFiles = SpecialFolder(SpecialFolderKind::ProgramFiles);
-    return !programFiles.isEmpty() && ExeFolder().toLower().startsWith(programFiles.toLower());
+    return PathUnderProgramFiles(ExeFolder(), ProgramFilesFolders());
 }
 
 QString DriveRoot(const QString &path)

@@ -5,6 +5,7 @@
 // command-line tool share the same files.
 
 #include <QString>
+#include <QStringList>
 
 namespace orvix {
 
@@ -29,8 +30,14 @@ QString ProgramLogFileName();
 QString TempPath(const QString &name);
 
 enum class SpecialFolderKind { ProgramFiles, LocalAppData, RoamingAppData, Pictures };
-// The folder, or empty text when the platform has none.
+// The folder, or empty text when the platform has none. ProgramFiles is "/opt/", where the
+// installer puts the program by default.
 QString SpecialFolder(SpecialFolderKind kind);
+// Every root-owned prefix a program is installed under: "/opt/", "/usr/", "/usr/local/" and the
+// prefix this build installs to. A program there never keeps its settings beside itself.
+QStringList ProgramFilesFolders();
+// True when path lies under one of folders (lower-case prefix comparison of whole folders).
+bool PathUnderProgramFiles(const QString &path, const QStringList &folders);
 bool RunningFromProgramFiles();
 
 // Mount point of the volume that holds path (also for a path not created yet); "" for "".

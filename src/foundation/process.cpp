@@ -22,17 +22,10 @@ void RunCommand(const QString &commandLine)
         throw EOrvix(QStringLiteral("Cannot run \"%1\": %2").arg(program, process.errorString()));
 }
 
-RunAsAdminResult RunAsAdmin(const QString &file, const QStringList &parameters, const QString &folder, bool wait)
+namespace {
+
+RunAsAdminResult runProcess(QProcess &process, bool wait)
 {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    if (::geteuid() == 0 || HasSwitch(QStringLiteral("is_admin"))) {
-        process.setProgram(file);
-        process.setArguments(parameters);
-    } else {
-        process.setProgram(QStandardPaths::findExecutable(QStringLiteral("pkexec")));
-        process.setArguments(QStringList{file} + parameters);
-    }
     RunAsAdminResult result;
     if (process.program().isEmpty())
         return result;
@@ -44,6 +37,34 @@ RunAsAdminResult RunAsAdmin(const QString &file, const QStringList &parameters, 
     result.started = process.waitForStarted();
     if (result.started && process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit)
         result.exitCode = process.exitCode();
+    return result;
+}
+
+} // namespace
+
+RunAsAdminResult RunAsAdmin(const QString &file, const QStringList &parameters, const QString &folder, bool wait)
+{
+    if (::geteuid() != 0 && !HasSwitch(QStringLiteral("is_admin")))
+        return RunElevated(file, parameters, folder, wait);
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.setProgram(file);
+    process.setArguments(parameters);
+    return runProcess(process, wait);
+}
+
+RunAsAdminResult RunElevated(const QString &file, const QStringList &parameters, const QString &folder, bool wait)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.setProgram(QStandardPaths::findExecutable(QStringLiteral("pkexec")));
+    process.setArguments(QStringList{file} + parameters);
+    // Other output of the elevated program stays visible, as if it had been started directly.
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    RunAsAdminResult result = runProcess(process, wait);
+    // pkexec ends with 126 when the user dismissed its prompt and 127 when not authorised.
+    if (wait && result.started && (result.exitCode == 126 || result.exitCode == 127))
+        result = RunAsAdminResult{};
     return result;
 }
 

@@ -1,5 +1,5 @@
 // orvix: the desktop program. Switches: "url=ADDRESS", "nomutex", "debug", "noinstall",
-// "fake_download", "site=HOST[:PORT]", "maker=HOST[:PORT]", "settings=FOLDER",
+// "fake_download", the installer's switches ("uninstall", "ForceInstall", ...), "site=HOST[:PORT]", "maker=HOST[:PORT]", "settings=FOLDER",
 // "window_screenshot=NAME:FILE" (each with or without a leading "/").
 #include "favorites_panel.h"
 #include "library_demo.h"
@@ -7,6 +7,9 @@
 #include "maker_services_ui.h"
 #include "orvix_application.h"
 #include "single_instance.h"
+
+#include "install/desktop_entries.h"
+#include "install/run_installer.h"
 
 #include "app/program_context.h"
 #include "foundation/command_line.h"
@@ -20,8 +23,13 @@ using namespace orvix;
 
 int main(int argc, char **argv)
 {
+    // pkexec clears the display of the copy it starts: that copy installs without a window.
+    if (IsUnattendedInstallerRun(argc, argv) && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     PrepareBrowserEngine();
     TOrvixApplication app(argc, argv);
+    app.setWindowIcon(ProgramIcon());
     QStringList arguments = app.arguments().mid(1);
     try {
         if (PrepareProgramStart(arguments) == StartOutcome::EndProcess)
@@ -31,6 +39,10 @@ int main(int argc, char **argv)
         TellWithoutWindow(e.message());
         return 1;
     }
+
+    // A setup file, a program on the desktop or "uninstall": the wizard instead of the program.
+    if (const InstallerRun installer = RunInstallerIfNeeded(PrepareOrvixInstaller()); installer.ran)
+        return installer.exitCode;
 
     const StartSwitches switches = StartSwitches::FromCommandLine();
     TSingleInstance instance;

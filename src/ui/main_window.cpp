@@ -14,6 +14,7 @@
 #include "settings_panel.h"
 #include "thread_status_bar.h"
 #include "top_bar.h"
+#include "web_panel_host.h"
 #include "window_settings_controls.h"
 #include "worker_host_window.h"
 #include "widgets/panel_x.h"
@@ -45,6 +46,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -88,6 +90,9 @@ TFormMain::~TFormMain()
     // end, so those boxes go first.
     try {
         m_dialogs.WorkersStopping();
+        // A thumbnail thread may be waiting for the main thread, which now waits for it.
+        m_webPanel->frame()->detachThumbnails();
+        m_thumbnails.reset();
         m_context->StopWorkers();
         // It shows the context's rows, which go with the context before the window's children.
         delete m_queuePanel;
@@ -173,6 +178,13 @@ void TFormMain::buildWindow()
     m_messages = new TMessagesPanel(this);
     m_resumePanel = new TResumePanel(this);
     m_queueMessage = new TQueueMessagePanel(this);
+    m_webPanelHost = std::make_unique<TWindowWebPanelHost>(*this);
+    m_webPanel = new TWebPanelCaption(this, *m_webPanelHost, m_thumbnailRequests);
+    auto *maximize = new QShortcut(QKeySequence(QStringLiteral("Ctrl+M")), this);
+    connect(maximize, &QShortcut::activated, this, [this] {
+        if (!m_webPanel->isHidden())
+            MaximizeWebPanel();
+    });
     TPasteUrlsPanel::Host pasteHost;
     pasteHost.ensuredPicturesFolder = [this] { return ensuredPicturesFolder(); };
     pasteHost.queuePage = [this](const QString &url, const QString &line) { queuePage(url, line); };
@@ -257,6 +269,9 @@ void TFormMain::FormCreate()
     m_workerHost = std::make_unique<TWindowWorkerHost>(*this, *m_context);
     m_context->SetWorkerHost(m_workerHost.get());
     m_context->StartPageWorker();
+    m_thumbnails = std::make_unique<TThreadIEThumbs>(m_thumbnailRequests, m_context->run(), *m_webPanel->frame(),
+                                                     TempPath(QString()));
+    m_thumbnails->Start();
 }
 
 void TFormMain::placeFloatingPanels()
@@ -265,6 +280,7 @@ void TFormMain::placeFloatingPanels()
     // Until the user places it (the session settings then keep its place).
     m_queuePanel->setGeometry(20, 160, std::min(680, area.width() - 40), 260);
     m_messages->move(std::max(0, std::min(width(), area.width()) - m_messages->width() - 100), 400);
+    m_webPanel->setGeometry(60, 120, 700, std::min(600, area.height() - 200));
 }
 
 void TFormMain::showEvent(QShowEvent *event)
@@ -300,9 +316,24 @@ void TFormMain::restoreQueuePanel()
     };
 }
 
+void TFormMain::restoreWebPanel()
+{
+    const auto number = [this](const char *name) { return qRound(m_controls->value(QLatin1String(name))); };
+    const QRect saved(number("multiqueue_left"), number("multiqueue_top"), number("multiqueue_width"),
+                      number("multiqueue_height"));
+    m_webPanel->setGeometry(RestoredWebPanelGeometry(saved, m_webPanel->geometry(), size(), workArea(this).size()));
+    m_webPanel->onGeometryChanged = [this](const QRect &r) {
+        m_controls->setValue(QStringLiteral("multiqueue_left"), r.left());
+        m_controls->setValue(QStringLiteral("multiqueue_top"), r.top());
+        m_controls->setValue(QStringLiteral("multiqueue_width"), r.width());
+        m_controls->setValue(QStringLiteral("multiqueue_height"), r.height());
+    };
+}
+
 void TFormMain::FormShow()
 {
     m_context->OpenSessionSettings();
+    restoreWebPanel();
     restoreQueuePanel();
     m_context->LoadPictureDatabase();
     m_context->run().debugMode = m_context->switches().debug || m_controls->checked(QStringLiteral("cbDebug"));
@@ -319,6 +350,8 @@ void TFormMain::FormShow()
     if (m_controls->itemIndex(QStringLiteral("rg_ImageSizeToSave")) < 0)
         m_controls->setItemIndex(QStringLiteral("rg_ImageSizeToSave"), TPicturePanel::SizeOriginal);
     picturePanel()->cbImageSizeToSave()->setCurrentIndex(
+        m_controls->itemIndex(QStringLiteral("rg_ImageSizeToSave")));
+    m_webPanel->frame()->cbImageSizeToSave2()->setCurrentIndex(
         m_controls->itemIndex(QStringLiteral("rg_ImageSizeToSave")));
 
     const QString urlSwitch = m_context->switches().url;

@@ -10,6 +10,7 @@
 #include "qt_dialogs.h"
 #include "top_bar.h"
 
+#include "engine/thumbnail_fetcher.h"
 #include "foundation/log.h"
 #include "pages/page_parser.h"
 #include "pages/parse_reports.h"
@@ -45,6 +46,8 @@ class TPasteUrlsPanel;
 class TQueueMessagePanel;
 class TResumePanel;
 class TVarnelPageControlX;
+class TWebPanelCaption;
+class TWindowWebPanelHost;
 class TPanelX;
 class TThreadStatusBar;
 class TWebBrowserK;
@@ -83,6 +86,8 @@ public:
     TQueueMessagePanel *queueMessagePanel() const { return m_queueMessage; }
     TSettingsPanel *settingsPanel() const { return m_settingsPanel; }
     TFavoritesPanel *favoritesPanel() const { return m_favoritesPanel; }
+    TWebPanelCaption *webPanel() const { return m_webPanel; }
+    TThumbnailRequests &thumbnailRequests() { return m_thumbnailRequests; }
     TWindowWorkerHost *workerHost() const { return m_workerHost.get(); }
     TPictureStrips *strips() const { return m_strips; }
     TEditTagsPanel *editTagsPanel() const { return m_editTags; }
@@ -167,6 +172,11 @@ public:
 
     // Save pictures: the web panel, or its button while the panel is closed.
     void bSaveMultipleClick(bool fromButton);
+    // The web panel: closed (its button back on ts4), its frames' status after a saved picture
+    // (while it shows), and placed over the browser's whole height.
+    void CloseWebPanel();
+    void RefreshWebPanel();
+    void MaximizeWebPanel();
     void miCheckDBIntegrityClick();
     void miScanFilesClick();
     void ToggleDebugPage();
@@ -201,6 +211,7 @@ private:
     void parseNewContent(quint64 navigation);
     void placeFloatingPanels();
     void restoreQueuePanel();
+    void restoreWebPanel();
     void queueScriptedLines();
     void takeScreenshotSoon();
     void buildLibraryParts(QSplitter *splitter1, QHBoxLayout *top);
@@ -236,6 +247,10 @@ private:
     TQueueMessagePanel *m_queueMessage = nullptr;
     TSettingsPanel *m_settingsPanel = nullptr;
     TFavoritesPanel *m_favoritesPanel = nullptr;
+    TThumbnailRequests m_thumbnailRequests; // shared by the web panel and the thumbnail threads
+    std::unique_ptr<TWindowWebPanelHost> m_webPanelHost;
+    TWebPanelCaption *m_webPanel = nullptr;
+    std::unique_ptr<TThreadIEThumbs> m_thumbnails; // stopped before the web panel goes
     TMainMenu *m_menu = nullptr;
     QTimer *m_timerInit = nullptr;
     QTimer *m_timerLogMessages = nullptr;

@@ -6,6 +6,9 @@
 #include "queue_status_panel.h"
 
 #include "page_type_area.h"
+#include "subfolder_edit.h"
+#include "web_panel_host.h"
+#include "widgets/panel_x.h"
 #include "window_settings_controls.h"
 
 #include "app/program_context.h"
@@ -22,6 +25,7 @@
 #include "queue/queue_state.h"
 #include "ui/web_browser_k.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -72,7 +76,8 @@ void TFormMain::ResetPageArea()
     picturePanel()->ResetPicture();
     m_pageTitle.clear();
     m_topBar->setStatusLight(m_shownOnce ? TStatusLight::Red : TStatusLight::Hidden);
-    // The web panel, once part of the window, closes here when it shows another page.
+    if (m_webPanel && !m_webPanel->isHidden() && m_parser.MatrixPageUrl() != m_navigationUrl)
+        CloseWebPanel();
     m_pageType->HideSaveMultiple();
 }
 
@@ -155,7 +160,7 @@ void TFormMain::showPicture(const TImageData &picture)
 
 bool TFormMain::thumbnailsShown()
 {
-    return m_pageType->SaveMultipleShown();
+    return m_pageType->SaveMultipleShown() || !m_webPanel->isHidden();
 }
 
 QString TFormMain::shownImageId()
@@ -173,22 +178,30 @@ void TFormMain::forgetThumbnailsPage()
 {
     m_pageType->HideSaveMultiple();
     m_pageType->bSaveMultiple()->setToolTip(QString());
+    m_webPanel->hide();
+    m_webPanel->frame()->ClearFramesMiddle();
+    m_webPanel->frame()->ForgetShownEntries();
 }
 
 void TFormMain::showThumbnailsPage(const TPagingView &paging)
 {
-    Q_UNUSED(paging); // the web panel's paginator
     m_pageType->setCurrentIndex(TPageTypeArea::Ts4);
     bSaveMultipleClick(false);
+    m_webPanel->frame()->ApplyPaging(paging);
 }
 
 void TFormMain::showEntries(const TWebFrameEntryList &entries)
 {
-    // The web panel makes one frame per entry; until it is part of the window the button
-    // tells how many pictures the page holds.
+    // The button also tells how many pictures the page holds.
     m_pageType->bSaveMultiple()->setToolTip(QString::number(entries.Count())
                                             + QStringLiteral(" pictures on this page"));
     DebugMsg(m_context->run(), QStringLiteral("thumbnails found: ") + QString::number(entries.Count()));
+    m_webPanel->frame()->CreateFrames(entries, 1);
+    m_webPanel->frame()->bRefreshStatusClick();
+    // Scripted runs (the demo's screenshot) select some pictures as a user would.
+    for (const QString &n : m_context->switches().selectFrames.split(u',', Qt::SkipEmptyParts))
+        if (TFrameWebFrame *frame = m_webPanel->frame()->frameByName(QStringLiteral("frame_thumb_") + n.trimmed()))
+            frame->cbSelected->setChecked(!frame->ImageAlreadyOnDisk);
 }
 
 void TFormMain::bSaveMultipleClick(bool fromButton)
@@ -199,14 +212,39 @@ void TFormMain::bSaveMultipleClick(bool fromButton)
         for (const QString &line : m_controls->lines(QStringLiteral("edMinimizedWebPanelUrls"))) {
             const QString url = line.trimmed();
             if (!url.isEmpty() && address.contains(url)) {
-                m_pageType->ShowSaveMultiple(); // the web panel stays closed
+                CloseWebPanel();
                 return;
             }
         }
     }
-    // Without the web panel the button stays as the page's way to it.
+    m_pageType->HideSaveMultiple();
+    m_webPanel->ShowInFront();
+    m_webPanel->MakeHeaderVisible();
+    if (fromButton)
+        m_webPanel->frame()->bRefreshStatusClick();
+}
+
+void TFormMain::CloseWebPanel()
+{
+    m_webPanel->hide();
     m_pageType->ShowSaveMultiple();
-    m_pageType->bSaveMultiple()->setEnabled(false);
+    m_pageType->setCurrentIndex(TPageTypeArea::Ts4);
+    focusBrowser();
+}
+
+void TFormMain::RefreshWebPanel()
+{
+    if (m_webPanel->isHidden())
+        return;
+    m_webPanel->frame()->bRefreshStatusClick();
+    if (!m_screenshotFile.isEmpty() && m_documentParsed)
+        takeScreenshotSoon(); // the picture shows the panel once the saved pictures are marked
+}
+
+void TFormMain::MaximizeWebPanel()
+{
+    const int top = m_panelTop->geometry().bottom() + 1 - 80;
+    m_webPanel->setGeometry(m_webPanel->x(), std::max(0, top), m_webPanel->width(), m_browser->height() + 80);
 }
 
 // --- ITopBarHost --------------------------------------------------------------------------
@@ -303,7 +341,12 @@ void TFormMain::focusBrowser()
 
 void TFormMain::subfolderChanged(const QString &text)
 {
+    // Both subfolder boxes show the one subfolder.
     m_outputSubfolder = text;
+    for (QLineEdit *box : {static_cast<QLineEdit *>(picturePanel()->edOutputPathInner()),
+                           static_cast<QLineEdit *>(m_webPanel->frame()->edOutputPathInner2())})
+        if (box->text() != text)
+            box->setText(text);
 }
 
 void TFormMain::AddToListViewQueue(const QString &caption, const QString &queueLine)

@@ -120,6 +120,7 @@ void TWindowWorkerHost::PublishImage(const QString &fileName, const QString &url
     }
     m_bridge.call([&] {
         m_window.ImageDownloaded(fileName, preview);
+        m_window.RefreshWebPanel();
         m_context.queueRows().SetListViewQueueStatus(url, RowStatus::Done);
     });
 }

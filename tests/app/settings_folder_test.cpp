@@ -29,19 +29,22 @@ TEST(SettingsFolder, RulesInOrder)
         QString folder;
         bool notice;
     } cases[] = {
-        {"override wins", {"/tmp/mine", true, installed, "/usr/local", "/home/a/local", "/home/a/roam"},
+        {"override wins", {"/tmp/mine", true, installed, {"/usr/local"}, "/home/a/local", "/home/a/roam"},
          "/tmp/mine/", false},
-        {"noinstall under the prefix", {"", true, installed, "/usr/local", "/home/a/local", "/home/a/roam"},
+        {"noinstall under the prefix", {"", true, installed, {"/usr/local"}, "/home/a/local", "/home/a/roam"},
          "/usr/local/bin/", true},
-        {"noinstall elsewhere", {"", true, "/opt/x/orvix", "/usr/local", "/l", "/r"}, "/opt/x/", false},
-        {"installed", {"", false, installed, "/usr/local/", "/home/a/local", "/home/a/roam"},
+        {"noinstall elsewhere", {"", true, "/opt/x/orvix", {"/usr/local"}, "/l", "/r"}, "/opt/x/", false},
+        {"installed", {"", false, installed, {"/usr/local/"}, "/home/a/local", "/home/a/roam"},
          "/home/a/local/bin/", false},
-        {"installed, prefix compared without case", {"", false, "/USR/Local/bin/orvix", "/usr/local", "/l", "/r"},
+        {"installed, prefix compared without case", {"", false, "/USR/Local/bin/orvix", {"/usr/local"}, "/l", "/r"},
          "/l/bin/", false},
-        {"installed with the roaming marker", {"", false, roamingExe, tmp.path() + "/prefix", "/l", "/r"},
+        {"installed with the roaming marker", {"", false, roamingExe, {tmp.path() + "/prefix"}, "/l", "/r"},
          "/r/Orvix Bin/", false},
-        {"portable", {"", false, "/home/a/apps/orvix/orvix", "/usr/local", "/l", "/r"}, "/home/a/apps/orvix/", false},
-        {"a prefix that is only a name prefix", {"", false, "/usr/localx/orvix", "/usr/local", "/l", "/r"},
+        {"portable", {"", false, "/home/a/apps/orvix/orvix", {"/usr/local"}, "/l", "/r"}, "/home/a/apps/orvix/", false},
+        {"installed under the installer's prefix, one of several",
+         {"", false, "/opt/Varnel Software/OrvixDownloader", {"/usr/", "/opt/"}, "/l", "/r"},
+         "/l/Varnel Software/", false},
+        {"a prefix that is only a name prefix", {"", false, "/usr/localx/orvix", {"/usr/local"}, "/l", "/r"},
          "/usr/localx/", false},
     };
     for (const Case &c : cases) {

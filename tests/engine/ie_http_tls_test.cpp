@@ -6,48 +6,12 @@
 #include "foundation/errors.h"
 #include "local_servers.h"
 
-#include <httplib.h>
-
 #include <gtest/gtest.h>
-
-#include <thread>
 
 using namespace orvix;
 
-namespace {
-
-QString fixture(const char *name)
-{
-    return QStringLiteral(ORVIX_TLS_FIXTURES "/") + QLatin1String(name);
-}
-
-class TlsServer
-{
-public:
-    explicit TlsServer(const char *name)
-        : m_server(fixture((QByteArray(name) + ".pem").constData()).toLocal8Bit().constData(),
-                   fixture((QByteArray(name) + ".key").constData()).toLocal8Bit().constData())
-    {
-        m_server.Get("/", [](const httplib::Request &, httplib::Response &res) {
-            res.set_content("secret", "text/plain");
-        });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = test::ListenInBackground(m_server);
-    }
-    ~TlsServer()
-    {
-        m_server.stop();
-        m_thread.join();
-    }
-    QString url() const { return QStringLiteral("https://127.0.0.1:%1/").arg(m_port); }
-
-private:
-    httplib::SSLServer m_server;
-    int m_port = 0;
-    std::thread m_thread;
-};
-
-} // namespace
+using test::TlsServer;
+using test::tlsFixture;
 
 TEST(IEHttpTls, CertificatesAreVerified)
 {
@@ -62,7 +26,7 @@ TEST(IEHttpTls, CertificatesAreVerified)
         TlsServer server(c.cert);
         TIEHttp http;
         if (c.trustTestAuthority)
-            http.CaCertificates = fixture("ca.pem");
+            http.CaCertificates = tlsFixture("ca.pem");
         QString raised;
         try {
             http.ExecuteUrl(server.url());

@@ -59,6 +59,26 @@ std::thread ListenInBackground(httplib::Server &server)
     return thread;
 }
 
+QString tlsFixture(const char *name)
+{
+    return QStringLiteral(ORVIX_TLS_FIXTURES "/") + QLatin1String(name);
+}
+
+TlsServer::TlsServer(const char *name)
+    : m_server(tlsFixture((QByteArray(name) + ".pem").constData()).toLocal8Bit().constData(),
+               tlsFixture((QByteArray(name) + ".key").constData()).toLocal8Bit().constData())
+{
+    m_server.Get("/", [](const httplib::Request &, httplib::Response &res) { res.set_content("secret", "text/plain"); });
+    m_port = m_server.bind_to_any_port("127.0.0.1");
+    m_thread = ListenInBackground(m_server);
+}
+
+TlsServer::~TlsServer()
+{
+    m_server.stop();
+    m_thread.join();
+}
+
 QString LocalHttpServer::url(const QString &path) const
 {
     return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);

@@ -51,6 +51,24 @@ private:
     int m_port = 0;
 };
 
+// A file of tests/engine/tls: certificates of a test authority (ca.pem), valid until 2124 except
+// expired.pem (2000); wrongname.pem names another host.
+QString tlsFixture(const char *name);
+
+// An HTTPS server on 127.0.0.1 with the certificate NAME.pem of tls/, answering "secret" at "/".
+class TlsServer
+{
+public:
+    explicit TlsServer(const char *name);
+    ~TlsServer();
+    QString url() const { return QStringLiteral("https://127.0.0.1:%1/").arg(m_port); }
+
+private:
+    httplib::SSLServer m_server;
+    int m_port = 0;
+    std::thread m_thread;
+};
+
 // One accepted connection of a RawServer: the request as received (headers, and the body
 // when it announced a length) and the socket to answer on.
 struct RawConnection

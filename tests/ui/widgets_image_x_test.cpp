@@ -141,6 +141,7 @@ TEST(Lanczos3, MatchesTheFilterComputedFromItsDefinition)
         {{300, 150}, {100, 50}, false},
         {{30, 30}, {17, 17}, true},  // transparency: channels never above alpha
         {{25, 8}, {25, 3}, false},   // one direction unchanged
+        {{600, 400}, {250, 170}, false}, // large enough to be shared among threads
     };
     for (const Case &c : cases) {
         const QImage src = pattern(c.from, c.alpha);

@@ -2,6 +2,7 @@
 // resets, and "Save picture". Each case starts the browser engine, so each runs in a process of
 // its own.
 #include "test_support.h"
+#include "window_site_fixture.h"
 
 #include "ui/main_window.h"
 #include "ui/paste_urls_panel.h"
@@ -45,40 +46,9 @@ using namespace orvix;
 
 namespace {
 
-constexpr int kPageWaitMs = 60000;
-
-class WindowBrowsing : public ::testing::Test
+class WindowBrowsing : public test::WindowOnSite
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_settings.isValid());
-        m_site.start();
-        SetSiteHost(m_site.host());
-        SetSettingsFolder(m_settings.path() + QLatin1Char('/'));
-    }
-
-    void TearDown() override
-    {
-        m_window.reset();
-        SetCommandLineArgs({});
-        SetSiteHost(QString());
-    }
-
-    // The window as the program starts it, opening url at its first display.
-    TFormMain &open(const QString &url)
-    {
-        SetCommandLineArgs({QStringLiteral("url=") + url});
-        m_window = std::make_unique<TFormMain>();
-        m_window->show();
-        return *m_window;
-    }
-
-    bool waitParsed(TFormMain &w, const QString &url)
-    {
-        return test::waitUntil([&] { return w.documentParsed() && w.lastUrl() == url; }, kPageWaitMs);
-    }
-
     QLineEdit *edit(const char *name) { return m_window->findChild<QLineEdit *>(QLatin1String(name)); }
     QWidget *widget(const char *name) { return m_window->findChild<QWidget *>(QLatin1String(name)); }
 
@@ -105,9 +75,6 @@ protected:
         throw std::runtime_error("no sample set on the site");
     }
 
-    QTemporaryDir m_settings;
-    photosite::PhotoSiteServer m_site;
-    std::unique_ptr<TFormMain> m_window;
 };
 
 // What the window asked of the desktop, and whether a box opened inside a browser report.
@@ -174,13 +141,18 @@ TEST_F(WindowBrowsing, PageWithoutPicturesShowsTheUnrecognisedPanel)
     EXPECT_TRUE(edit("edImageID")->text().isEmpty());
 }
 
-TEST_F(WindowBrowsing, SetPageIsAThumbnailsPageWithSavePictures)
+TEST_F(WindowBrowsing, SetPageIsAThumbnailsPageWithTheWebPanel)
 {
     const QString url = m_site.manifest().sampleSetUrl;
     TFormMain &w = open(url);
-    ASSERT_TRUE(test::waitUntil([&] { return w.pageTypeArea()->SaveMultipleShown(); }, kPageWaitMs));
+    ASSERT_TRUE(test::waitUntil([&] { return w.thumbnailsShown(); }, kPageWaitMs));
     EXPECT_EQ(GetPageMode(w.documentSerialisation()), 1);
+    // The panel stands in for the button, which comes back when the panel is closed.
     auto *button = m_window->findChild<QPushButton *>(QStringLiteral("bSaveMultiple"));
+    EXPECT_TRUE(widget("panelWebPanel")->isVisibleTo(&w));
+    EXPECT_FALSE(button->isVisibleTo(&w));
+    EXPECT_EQ(w.pageTypeArea()->currentIndex(), TPageTypeArea::Ts4);
+    w.CloseWebPanel();
     EXPECT_EQ(button->text(), QStringLiteral("Save pictures"));
     EXPECT_TRUE(button->isVisibleTo(&w));
     EXPECT_EQ(w.pageTypeArea()->currentIndex(), TPageTypeArea::Ts4);
@@ -194,7 +166,7 @@ TEST_F(WindowBrowsing, SearchPageClassifiesAsSearchResults)
     TFormMain &w = open(url);
     ASSERT_TRUE(waitParsed(w, url));
     EXPECT_EQ(GetPageMode(w.documentSerialisation()), 8);
-    EXPECT_TRUE(w.pageTypeArea()->SaveMultipleShown());
+    EXPECT_TRUE(w.thumbnailsShown());
 }
 
 TEST_F(WindowBrowsing, OnlyNavigationsOnThePhotoSiteResetThePicturePanel)
@@ -262,7 +234,7 @@ TEST_F(WindowBrowsing, StalledSetPageIsReadAgainOnceComplete)
     TFormMain &w = open(page.url);
     ASSERT_TRUE(test::waitUntil([&] { return picturesShown() == int(page.entries.size()); }, kPageWaitMs))
         << "pictures shown: " << picturesShown();
-    EXPECT_TRUE(w.pageTypeArea()->SaveMultipleShown());
+    EXPECT_TRUE(w.thumbnailsShown());
 }
 
 // Thumbnails a script adds after the load (the page arrives late, too) are new content.

@@ -206,6 +206,8 @@ void TFormMain::buildWindow()
     m_topBar->bSubmitPage()->setEnabled(true);
     connect(m_topBar->bSubmitPage(), &QToolButton::clicked, maker,
             [this, maker] { maker->SubmitPage(1, m_topBar->edURL()->text()); });
+    connect(m_webPanel->frame()->bSubmitPage2(), &QToolButton::clicked, maker,
+            [this, maker] { maker->SubmitPage(2, m_topBar->edURL()->text()); });
 
     m_timerInit = new QTimer(this);
     m_timerInit->setSingleShot(true);

@@ -112,6 +112,7 @@ public:
     QToolButton *bPage_Next() const { return m_bPageNext; }
     QToolButton *bGotoPage() const { return m_bGotoPage; }
     QToolButton *bSavePopup() const { return m_bSavePopup; }
+    QToolButton *bSubmitPage2() const { return m_bSubmitPage2; }
     QMenu *popupSavePages() const { return m_popupSavePages; }
     QMenu *popupNavigationPages() const { return m_popupNavigationPages; }
     QMenu *popupWebFrame() const { return m_popupWebFrame; }

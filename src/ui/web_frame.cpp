@@ -118,14 +118,22 @@ bool TFrameWebFrame::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         Q_EMIT mouseActivity();
+        // Taken here, so the release comes back here too (unclaimed, the press would reach the
+        // floating panel, which then gets the release and starts a drag).
+        if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && (watched == WebImage || watched == Panel1x))
+            return true;
         break;
     case QEvent::MouseMove:
         Q_EMIT mouseActivity();
         break;
     case QEvent::MouseButtonRelease:
+        // Taken, so that the release does not travel on from the picture to the area around
+        // it and toggle the selection a second time.
         if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
-            && (watched == WebImage || watched == Panel1x))
+            && (watched == WebImage || watched == Panel1x)) {
             Q_EMIT imageClicked(this);
+            return true;
+        }
         break;
     case QEvent::Enter:
         Q_EMIT imageEntered(this);

@@ -3,6 +3,7 @@
 #include "test_support.h"
 
 #include "ui/web_panel.h"
+#include "ui/widgets/caption_panel.h"
 #include "ui/widgets/image_x.h"
 
 #include "foundation/desktop.h"
@@ -19,6 +20,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -301,4 +304,26 @@ TEST(WebPanel, SelectionButtonsOnlyAnswerTheirOwnSender)
     p.panel.SelectClick(&p.panel);
     EXPECT_EQ(dialogs.shown(), QStringList{QStringLiteral("info: unknown sender")});
     EXPECT_FALSE(p.panel.frames()[0]->selected());
+}
+
+TEST(WebPanel, AClickOnAPictureInsideTheFloatingPanelSelectsIt)
+{
+    ScriptedHost host;
+    TThumbnailRequests requests;
+    QWidget window;
+    window.resize(800, 600);
+    auto *caption = new TCaptionPanelK(QStringLiteral("Download Multiple Pictures"), &window);
+    auto *panel = new TFrameWebPanel(host, requests, caption);
+    caption->contentLayout()->addWidget(panel);
+    caption->setGeometry(20, 20, 700, 500);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    panel->CreateFrames(entries(2), 1);
+    TFrameWebFrame *f = panel->frames()[1];
+    QTest::mouseClick(f->WebImage, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_TRUE(f->selected());
+    EXPECT_EQ(f->borderColour(), TFrameWebFrame::kSelectedColour);
+    QTest::mouseClick(f->WebImage, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_FALSE(f->selected());
+    EXPECT_EQ(caption->pos(), QPoint(20, 20)); // not dragged
 }

@@ -19,7 +19,7 @@ struct DesktopEntry {
     QStringList categories;
 };
 
-// The text of a ".desktop" file for entry, with Exec quoted by the specification's rules.
+// The text of a ".desktop" file for entry, with Exec quoted by the freedesktop desktop-entry rules.
 QString DesktopEntryText(const DesktopEntry &entry);
 // The Exec value: each argument quoted when it needs it, "%" doubled.
 QString DesktopExecLine(const QString &program, const QStringList &arguments);

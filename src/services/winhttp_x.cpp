@@ -221,8 +221,12 @@ void TWinHttpX::Connect()
     if (m_curl)
         return;
     m_curl = curl_easy_init();
-    if (!m_curl)
+    m_cookies = curl_share_init();
+    if (!m_curl || !m_cookies
+        || curl_share_setopt(static_cast<CURLSH *>(m_cookies), CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE) != CURLSHE_OK) {
+        Disconnect();
         throw EWinHttpClientException(QStringLiteral("Not enough memory - URL:") + m_url);
+    }
 }
 
 void TWinHttpX::Disconnect()
@@ -230,6 +234,9 @@ void TWinHttpX::Disconnect()
     if (m_curl)
         curl_easy_cleanup(m_curl);
     m_curl = nullptr;
+    if (m_cookies)
+        curl_share_cleanup(static_cast<CURLSH *>(m_cookies)); // after the handle that used it
+    m_cookies = nullptr;
 }
 
 void TWinHttpX::PerformRequest()
@@ -308,6 +315,9 @@ void TWinHttpX::Send(const QByteArray &requestBody)
     if (MultipartPost && RequestMethod != THttpRequestMethod::HTTPrm_Post)
         throw EOrvix(QStringLiteral("RequestMethod must be POST in MultipartPost"));
     CURL *h = m_curl;
+    // Reset forgets, without freeing, the cookie-file name the last request gave; naming none
+    // frees it first. The session's cookies live in the share and stay.
+    curl_easy_setopt(h, CURLOPT_COOKIEFILE, static_cast<char *>(nullptr));
     curl_easy_reset(h); // keeps the open connection
     const QByteArray url = (m_scheme + QStringLiteral("://")).toLatin1()
                            + (m_host.contains(u':') ? '[' + m_host.toLatin1() + ']' : m_host.toLatin1())
@@ -350,8 +360,14 @@ void TWinHttpX::Send(const QByteArray &requestBody)
     }
     if (!(InternetOptions & wHttpIo_Keep_connection))
         curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
-    if (!(InternetOptions & wHttpIo_No_cookies))
-        curl_easy_setopt(h, CURLOPT_COOKIEFILE, ""); // the session's own cookies
+    // The session's own cookies: the share keeps them across resets, the empty file name turns
+    // the engine on.
+    if (!(InternetOptions & wHttpIo_No_cookies)) {
+        curl_easy_setopt(h, CURLOPT_SHARE, m_cookies);
+        curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
+    } else {
+        curl_easy_setopt(h, CURLOPT_SHARE, nullptr);
+    }
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, (InternetOptions & wHttpIo_No_auto_redirect) ? 0L : 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
     // Bodies stay as the server sent them; DecodeResponse reads them.

@@ -82,6 +82,28 @@ TEST_F(WinHttpX, KeepsOneConnectionPerHostAndPort)
     EXPECT_NE(mine[1].clientPort, mine[2].clientPort); // the other port dropped the connection
 }
 
+// A cookie the service sets goes back on every later request of the same session, and a
+// new session starts without it.
+TEST_F(WinHttpX, SessionCookiesLastForTheSessionOnly)
+{
+    maker.setReply(QStringLiteral("/login"),
+                   CannedReply{200, "ok", "text/plain", {{"Set-Cookie", "sid=42; Path=/"}}, 0});
+    {
+        TWinHttpX client;
+        client.Get(url(QStringLiteral("/login")));
+        client.Get(url(QStringLiteral("/a")));
+        client.Get(url(QStringLiteral("/b")));
+    }
+    TWinHttpX fresh;
+    fresh.Get(url(QStringLiteral("/c")));
+    const QList<RecordedRequest> seen = maker.requests();
+    ASSERT_EQ(seen.size(), 4);
+    EXPECT_EQ(seen[0].header(QStringLiteral("Cookie")), QString());
+    EXPECT_EQ(seen[1].header(QStringLiteral("Cookie")), QStringLiteral("sid=42"));
+    EXPECT_EQ(seen[2].header(QStringLiteral("Cookie")), QStringLiteral("sid=42"));
+    EXPECT_EQ(seen[3].header(QStringLiteral("Cookie")), QString());
+}
+
 TEST_F(WinHttpX, StatusOfThreeHundredAndMoreIsAResultWithItsBody)
 {
     maker.setReply(QStringLiteral("/missing"), CannedReply{404, "gone\r\nfor good", "text/plain", {}, 0});

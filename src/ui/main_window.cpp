@@ -468,6 +468,8 @@ void TFormMain::closeEvent(QCloseEvent *event)
     m_context->BeginClosing();
     // The workers are waited for when the window goes: none may still wait on a box then.
     m_dialogs.WorkersStopping();
+    // No thumbnail may be written after the cache is trimmed.
+    m_strips->StopThumbnails();
     TPictureStrips::TrimThumbnails(m_context->outputFolder());
     const bool maximized = isMaximized();
     m_context->SaveOnClose(maximized ? normalGeometry() : geometry(), maximized, workArea(this));

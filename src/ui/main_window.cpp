@@ -93,6 +93,8 @@ TFormMain::~TFormMain()
         // A thumbnail thread may be waiting for the main thread, which now waits for it.
         m_webPanel->frame()->detachThumbnails();
         m_thumbnails.reset();
+        // The strips' preview threads are registered with the context's run: they end first.
+        m_strips->StopThumbnails();
         m_context->StopWorkers();
         // It shows the context's rows, which go with the context before the window's children.
         delete m_queuePanel;

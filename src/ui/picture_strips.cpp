@@ -62,18 +62,18 @@ TPictureStrips::TPictureStrips(QSplitter *splitter1, TPictureStripsHost host, QO
                                 m_session, QStringLiteral("Session"));
     m_tsSearch = makeStripPage(QStringLiteral("All pictures"), QStringLiteral("pictures from my library"), m_search,
                                QStringLiteral("Search"));
-    m_bClose = new QToolButton(m_pcBottom);
+    // On the search page itself, above its header: it comes and goes with the page, and the
+    // page control raising the page cannot cover it.
+    m_bClose = new QToolButton(m_tsSearch);
     m_bClose->setObjectName(QStringLiteral("bClosePictureSearch"));
     m_bClose->setText(QStringLiteral("x"));
     m_bClose->setToolTip(QStringLiteral("Close the search"));
     m_bClose->setAutoRaise(true);
-    m_bClose->hide();
+    m_bClose->raise();
     connect(m_bClose, &QToolButton::clicked, this, &TPictureStrips::bClosePictureSearchClick);
-    connect(m_tsSearch, &TTabSheetX::OnShow, this, [this] { placeCloseButton(); });
-    connect(m_tsSearch, &TTabSheetX::OnHide, this, [this] { m_bClose->hide(); });
     m_pcBottom->setHideAllTabs(true);
     m_pcBottom->Loaded();
-    m_pcBottom->installEventFilter(this);
+    m_tsSearch->installEventFilter(this);
 
     m_popupImage = new QMenu;
     m_popupImage->setObjectName(QStringLiteral("popupImage"));
@@ -293,9 +293,7 @@ void TPictureStrips::LibrarySearch(const PictureDatabase &db, const QString &ter
 void TPictureStrips::placeCloseButton()
 {
     m_bClose->adjustSize();
-    m_bClose->move(m_pcBottom->width() - m_bClose->width() - 2, 0);
-    m_bClose->show();
-    m_bClose->raise();
+    m_bClose->move(m_tsSearch->width() - m_bClose->width() - 2, 0);
 }
 
 void TPictureStrips::FileRenamed(const QString &oldPath, const QString &newPath)
@@ -379,7 +377,7 @@ void TPictureStrips::selectFrame(TFrameX *frame)
 
 bool TPictureStrips::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_pcBottom && event->type() == QEvent::Resize && m_bClose->isVisible()) {
+    if (watched == m_tsSearch && event->type() == QEvent::Resize) {
         placeCloseButton();
         return false;
     }

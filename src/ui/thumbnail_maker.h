@@ -37,6 +37,7 @@ class TThumbnailMaker : public QObject
     Q_OBJECT
 public:
     // The threads are registered with run's thread list and stop taking work once it closes.
+    // run must outlive them: stop() (or destroy) the maker before run goes.
     explicit TThumbnailMaker(RunControl &run, QObject *parent = nullptr, int threads = 2);
     ~TThumbnailMaker() override;
 

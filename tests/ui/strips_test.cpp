@@ -250,7 +250,13 @@ TEST_F(Strips, LibrarySearchFillsTheSearchStripAndClosingItHidesAnEmptyBottom)
     EXPECT_EQ(strips->searchStrip().FramesXAr.size(), 101);
     EXPECT_EQ(strips->pcBottom()->ActivePage(), strips->tsSearchImages());
     EXPECT_GE(strips->bottomHeight(), TPictureStrips::kBottomHeight);
-    EXPECT_TRUE(strips->bClosePictureSearch()->isVisible());
+    // The close button is at the top right, and nothing covers it.
+    QToolButton *close = strips->bClosePictureSearch();
+    EXPECT_TRUE(close->isVisible());
+    QApplication::processEvents();
+    const QPoint centre = close->mapTo(strips->pcBottom(), close->rect().center());
+    EXPECT_EQ(strips->pcBottom()->childAt(centre), close);
+    EXPECT_GT(centre.x(), strips->pcBottom()->width() - 40);
 
     strips->LibrarySearch(db, "dawn ");
     EXPECT_EQ(strips->searchStrip().FramesXAr.size(), 0); // "dawn_o": the blank counts

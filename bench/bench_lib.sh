@@ -21,7 +21,7 @@ bench_scratch() {
     work="$(mktemp -d)"
     site_pid=""
     trap bench_cleanup EXIT
-    mkdir -p "$work/runtime"
+    mkdir -p -m 700 "$work/runtime"
     export XDG_RUNTIME_DIR="$work/runtime"
 }
 

@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 using namespace orvix;
@@ -200,10 +201,17 @@ int main(int argc, char **argv)
     const auto runCurl = [&] {
         QElapsedTimer t;
         t.start();
-        QProcess::execute(QStringLiteral("curl"), {QStringLiteral("-s"), QStringLiteral("--parallel"),
-                                                   QStringLiteral("--parallel-max"), QStringLiteral("10"),
-                                                   QStringLiteral("-K"), config});
-        return t.nsecsElapsed() / 1e6;
+        // No progress meter (in parallel mode -s leaves it on), but errors still shown.
+        const int status = QProcess::execute(QStringLiteral("curl"),
+                                             {QStringLiteral("--no-progress-meter"), QStringLiteral("--fail"),
+                                              QStringLiteral("--parallel"), QStringLiteral("--parallel-max"),
+                                              QStringLiteral("10"), QStringLiteral("-K"), config});
+        const double ms = t.nsecsElapsed() / 1e6;
+        if (status != 0) {
+            std::fprintf(stderr, "curl failed (exit status %d): its time would mean nothing\n", status);
+            std::exit(1);
+        }
+        return ms;
     };
 
     RunControl run(work.path());

@@ -93,6 +93,8 @@ TFormMain::~TFormMain()
         // A thumbnail thread may be waiting for the main thread, which now waits for it.
         m_webPanel->frame()->detachThumbnails();
         m_thumbnails.reset();
+        // The strips' preview threads are registered with the context's run: they end first.
+        m_strips->StopThumbnails();
         m_context->StopWorkers();
         // It shows the context's rows, which go with the context before the window's children.
         delete m_queuePanel;
@@ -468,6 +470,8 @@ void TFormMain::closeEvent(QCloseEvent *event)
     m_context->BeginClosing();
     // The workers are waited for when the window goes: none may still wait on a box then.
     m_dialogs.WorkersStopping();
+    // No thumbnail may be written after the cache is trimmed.
+    m_strips->StopThumbnails();
     TPictureStrips::TrimThumbnails(m_context->outputFolder());
     const bool maximized = isMaximized();
     m_context->SaveOnClose(maximized ? normalGeometry() : geometry(), maximized, workArea(this));

@@ -64,6 +64,7 @@ private:
 void TFormMain::buildLibraryParts(QSplitter *splitter1, QHBoxLayout *top)
 {
     TPictureStripsHost host;
+    host.run = &m_context->run();
     host.picturesFolder = [this] { return ensuredPicturesFolder(); };
     host.cacheThumbnails = [this] { return m_context->cacheThumbnails(); };
     host.editTags = [this](const QString &file) { ShowEditTags(file, 2); };

@@ -1,6 +1,7 @@
 #include "picture_strips.h"
 
 #include "strip_frame.h"
+#include "thumbnail_maker.h"
 #include "widgets/image_x.h"
 #include "widgets/tab_sheet_x.h"
 #include "widgets/varnel_page_control_x.h"
@@ -30,6 +31,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace orvix {
 
@@ -51,7 +53,8 @@ void resizeRow(TStrip &strip, int width, int height)
 } // namespace
 
 TPictureStrips::TPictureStrips(QSplitter *splitter1, TPictureStripsHost host, QObject *parent)
-    : QObject(parent), m_host(std::move(host)), m_splitter(splitter1)
+    : QObject(parent), m_host(std::move(host)), m_thumbnails(new TThumbnailMaker(*m_host.run, this)),
+      m_splitter(splitter1)
 {
     m_pcBottom = new TVarnelPageControlX;
     m_pcBottom->setObjectName(QStringLiteral("pcBottom"));
@@ -59,18 +62,18 @@ TPictureStrips::TPictureStrips(QSplitter *splitter1, TPictureStripsHost host, QO
                                 m_session, QStringLiteral("Session"));
     m_tsSearch = makeStripPage(QStringLiteral("All pictures"), QStringLiteral("pictures from my library"), m_search,
                                QStringLiteral("Search"));
-    m_bClose = new QToolButton(m_pcBottom);
+    // On the search page itself, above its header: it comes and goes with the page, and the
+    // page control raising the page cannot cover it.
+    m_bClose = new QToolButton(m_tsSearch);
     m_bClose->setObjectName(QStringLiteral("bClosePictureSearch"));
     m_bClose->setText(QStringLiteral("x"));
     m_bClose->setToolTip(QStringLiteral("Close the search"));
     m_bClose->setAutoRaise(true);
-    m_bClose->hide();
+    m_bClose->raise();
     connect(m_bClose, &QToolButton::clicked, this, &TPictureStrips::bClosePictureSearchClick);
-    connect(m_tsSearch, &TTabSheetX::OnShow, this, [this] { placeCloseButton(); });
-    connect(m_tsSearch, &TTabSheetX::OnHide, this, [this] { m_bClose->hide(); });
     m_pcBottom->setHideAllTabs(true);
     m_pcBottom->Loaded();
-    m_pcBottom->installEventFilter(this);
+    m_tsSearch->installEventFilter(this);
 
     m_popupImage = new QMenu;
     m_popupImage->setObjectName(QStringLiteral("popupImage"));
@@ -118,6 +121,7 @@ TTabSheetX *TPictureStrips::makeStripPage(const QString &caption, const QString 
     strip.content->setObjectName(QStringLiteral("row") + name);
     strip.content->resize(0, 0);
     strip.ScrollBox->setWidget(strip.content);
+    strip.ScrollBox->viewport()->installEventFilter(this);
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -190,7 +194,8 @@ bool TPictureStrips::AddPictureFrame(const QString &stripId, const QString &file
 
     const QString thumbs = ThumbnailCacheFolder(m_host.picturesFolder());
     auto *frame = new TFrameX(strip->content, fileName, thumbs, kFrameHeight,
-                              m_host.cacheThumbnails && m_host.cacheThumbnails());
+                              m_host.cacheThumbnails && m_host.cacheThumbnails(), *m_thumbnails);
+    connect(frame, &TFrameX::previewResized, this, [this, strip] { layOutStrip(*strip); });
     frame->move(strip->LastFrameX, 0);
     strip->LastFrameX += frame->width() + kFrameSpacing;
     strip->FramesXAr.append(frame);
@@ -241,6 +246,7 @@ void TPictureStrips::ClearStrip(const QString &stripId)
         if (frame == m_hovered)
             m_hovered = nullptr;
         // Later: this may run from a frame's own mouse event (a double click that searches).
+        frame->cancelPreview();
         frame->hide();
         frame->deleteLater();
     }
@@ -287,9 +293,7 @@ void TPictureStrips::LibrarySearch(const PictureDatabase &db, const QString &ter
 void TPictureStrips::placeCloseButton()
 {
     m_bClose->adjustSize();
-    m_bClose->move(m_pcBottom->width() - m_bClose->width() - 2, 0);
-    m_bClose->show();
-    m_bClose->raise();
+    m_bClose->move(m_tsSearch->width() - m_bClose->width() - 2, 0);
 }
 
 void TPictureStrips::FileRenamed(const QString &oldPath, const QString &newPath)
@@ -305,6 +309,29 @@ void TPictureStrips::FileRenamed(const QString &oldPath, const QString &newPath)
             frame->Image1x()->setToolTip(newPath);
         }
     }
+}
+
+void TPictureStrips::layOutStrip(TStrip &strip)
+{
+    int x = 0;
+    int height = 0;
+    for (TFrameX *frame : std::as_const(strip.FramesXAr)) {
+        frame->move(x, 0);
+        x += frame->width() + kFrameSpacing;
+        height = std::max(height, frame->height());
+    }
+    strip.LastFrameX = x;
+    resizeRow(strip, x, height);
+}
+
+int TPictureStrips::thumbnailsPending() const
+{
+    return m_thumbnails->pending();
+}
+
+void TPictureStrips::StopThumbnails()
+{
+    m_thumbnails->stop();
 }
 
 void TPictureStrips::TrimThumbnails(const QString &picturesFolder)
@@ -350,9 +377,21 @@ void TPictureStrips::selectFrame(TFrameX *frame)
 
 bool TPictureStrips::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_pcBottom && event->type() == QEvent::Resize && m_bClose->isVisible()) {
+    if (watched == m_tsSearch && event->type() == QEvent::Resize) {
         placeCloseButton();
         return false;
+    }
+    if (event->type() == QEvent::Wheel) {
+        // Over a picture or between them: the strip only scrolls sideways, by the wheel's distance.
+        for (TStrip *strip : {&m_session, &m_search}) {
+            QWidget *viewport = strip->ScrollBox->viewport();
+            if (watched != viewport && !(watched->isWidgetType() && viewport->isAncestorOf(static_cast<QWidget *>(watched))))
+                continue;
+            const QPoint delta = static_cast<QWheelEvent *>(event)->angleDelta();
+            QScrollBar *bar = strip->ScrollBox->horizontalScrollBar();
+            bar->setValue(bar->value() - (delta.y() != 0 ? delta.y() : delta.x()));
+            return true;
+        }
     }
     auto *frame = watched->parent() ? qobject_cast<TFrameX *>(watched->parent()) : nullptr;
     if (!frame || watched != frame->Image1x())

@@ -22,7 +22,9 @@ class QWidget;
 namespace orvix {
 
 class PictureDatabase;
+class RunControl;
 class TFrameX;
+class TThumbnailMaker;
 class TTabSheetX;
 class TVarnelPageControlX;
 
@@ -38,6 +40,7 @@ struct TStrip
 // What the strips need from the window.
 struct TPictureStripsHost
 {
+    RunControl *run = nullptr; // the previews are made on its registered threads
     std::function<QString()> picturesFolder; // made to exist
     std::function<bool()> cacheThumbnails;
     // Picture menu items that lead into the window.
@@ -86,6 +89,10 @@ public:
     void FileRenamed(const QString &oldPath, const QString &newPath);
     // At close: the cache of the pictures folder is cut back to its newest thumbnails.
     static void TrimThumbnails(const QString &picturesFolder);
+    // Previews still being prepared off the main thread.
+    int thumbnailsPending() const;
+    // At close: no more previews are made; waits only for the ones in hand.
+    void StopThumbnails();
 
     // Picture menu (exposed for the tests and the window's shortcuts).
     void piOpenFrameClick();
@@ -99,6 +106,7 @@ private:
     TStrip *stripById(const QString &stripId);
     TTabSheetX *makeStripPage(const QString &caption, const QString &header, TStrip &strip, const QString &name);
     void setBottomHeight(int height);
+    void layOutStrip(TStrip &strip);
     void placeCloseButton();
     void frameEntered(TFrameX *frame);
     void selectFrame(TFrameX *frame);
@@ -106,6 +114,7 @@ private:
     int frameAreaHeight() const;
 
     TPictureStripsHost m_host;
+    TThumbnailMaker *m_thumbnails;
     QSplitter *m_splitter;
     TVarnelPageControlX *m_pcBottom;
     TTabSheetX *m_tsSession = nullptr;

@@ -1,5 +1,6 @@
 #include "strip_frame.h"
 
+#include "thumbnail_maker.h"
 #include "widgets/image_x.h"
 
 #include "foundation/dialogs.h"
@@ -12,8 +13,8 @@
 namespace orvix {
 
 TFrameX::TFrameX(QWidget *owner, const QString &frameFilename, const QString &thumbsDir, int frameHeight,
-                 bool cacheThumbnails)
-    : QFrame(owner), _thumbsDir(thumbsDir), m_frameFn(frameFilename)
+                 bool cacheThumbnails, TThumbnailMaker &maker)
+    : QFrame(owner), _thumbsDir(thumbsDir), m_frameFn(frameFilename), m_maker(&maker)
 {
     setObjectName(QStringLiteral("FrameX"));
     setAutoFillBackground(true);
@@ -35,6 +36,23 @@ TFrameX::TFrameX(QWidget *owner, const QString &frameFilename, const QString &th
         return;
     }
     loadPreview(frameHeight, cacheThumbnails);
+    layOut();
+}
+
+TFrameX::~TFrameX()
+{
+    cancelPreview();
+}
+
+void TFrameX::cancelPreview()
+{
+    if (m_ticket && m_maker)
+        m_maker->cancel(m_ticket);
+    m_ticket = 0;
+}
+
+void TFrameX::layOut()
+{
     const int imageWidth = m_image->width();
     const int captionHeight = m_caption->sizeHint().height();
     m_image->move(kImageMargin, kImageMargin);
@@ -51,26 +69,34 @@ void TFrameX::loadPreview(int frameHeight, bool cacheThumbnails)
             if (!m_image->bitmap().isNull())
                 return;
         }
-        // Wide enough for any proportion: the fit-height rule sets the width from the picture.
-        m_image->resize(frameHeight * 8, frameHeight);
-        m_image->LoadAndResampleImage(m_frameFn, TResampleModeX::RESAMPLE_FH);
     } catch (const std::exception &) {
-        m_image->setBitmap(QImage());
+        // Made again below.
     }
-    if (m_image->bitmap().isNull()) {
-        // A picture that cannot be read shows the error picture, and is not cached.
-        m_image->setBitmap(TImageX::ErrorPicture());
-        m_image->resize(m_image->bitmap().size());
+    // Decoding and scaling a picture takes too long for the window: the maker does it, and
+    // the frame keeps the picture's place meanwhile.
+    QSize size = PredictThumbnailSize(m_frameFn, frameHeight);
+    if (size.isEmpty())
+        size = QSize(frameHeight, frameHeight);
+    QImage placeholder(size, QImage::Format_RGB32);
+    placeholder.fill(QColor(238, 238, 238));
+    m_image->setBitmap(placeholder);
+    m_image->resize(size);
+    m_ticket = m_maker->request(m_frameFn, cacheThumbnails ? cached : QString(), frameHeight);
+    connect(m_maker, &TThumbnailMaker::ready, this, [this](quint64 ticket, const QImage &picture) {
+        if (ticket == m_ticket)
+            previewReady(picture);
+    });
+}
+
+void TFrameX::previewReady(const QImage &picture)
+{
+    m_ticket = 0;
+    m_image->setBitmap(picture.isNull() ? TImageX::ErrorPicture() : picture);
+    if (m_image->bitmap().size() == m_image->size())
         return;
-    }
-    if (!cacheThumbnails)
-        return;
-    try {
-        ForceFolder(_thumbsDir);
-        m_image->SavePng(cached);
-    } catch (const std::exception &) {
-        // Without a cache the preview is only slower next time.
-    }
+    m_image->resize(m_image->bitmap().size());
+    layOut();
+    Q_EMIT previewResized();
 }
 
 void TFrameX::SetComment(const QString &s)

@@ -5,12 +5,14 @@
 // and the frame's colour for hover and selection.
 
 #include <QFrame>
+#include <QPointer>
 
 class QLineEdit;
 
 namespace orvix {
 
 class TImageX;
+class TThumbnailMaker;
 
 class TFrameX : public QFrame
 {
@@ -20,9 +22,12 @@ public:
     static constexpr int kCaptionGap = 5;
 
     // frameFilename is the picture's full path; thumbsDir the cache folder (ending with "/").
-    // With cacheThumbnails off nothing is written to the cache.
+    // A current cached thumbnail is shown at once; otherwise maker prepares the preview while
+    // the frame keeps the size the picture will take. With cacheThumbnails off nothing is
+    // written to the cache.
     TFrameX(QWidget *owner, const QString &frameFilename, const QString &thumbsDir, int frameHeight,
-            bool cacheThumbnails);
+            bool cacheThumbnails, TThumbnailMaker &maker);
+    ~TFrameX() override;
 
     TImageX *Image1x() const { return m_image; }
     QLineEdit *StaticText1x() const { return m_caption; }
@@ -36,9 +41,19 @@ public:
     // The frame now stands for another path (the file was renamed).
     void setFrameFn(const QString &fn) { m_frameFn = fn; }
     void setBackground(const QColor &colour);
+    // The preview is still being prepared.
+    bool previewPending() const { return m_ticket != 0; }
+    // The preview asked for is not wanted any more (the frame is on its way out).
+    void cancelPreview();
+
+Q_SIGNALS:
+    // The prepared preview came out another size than foreseen: the frame's width changed.
+    void previewResized();
 
 private:
     void loadPreview(int frameHeight, bool cacheThumbnails);
+    void previewReady(const QImage &picture);
+    void layOut();
 
     TImageX *m_image = nullptr;
     QLineEdit *m_caption = nullptr;
@@ -46,6 +61,8 @@ private:
     QString _thumbsDir;
     QString m_frameFn;
     bool m_empty = false;
+    QPointer<TThumbnailMaker> m_maker;
+    quint64 m_ticket = 0; // the preview asked of m_maker, 0 once it came
 };
 
 } // namespace orvix

@@ -25,6 +25,7 @@
 #include <QToolButton>
 #include <QUuid>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <cstdlib>
 
@@ -68,6 +69,7 @@ TFrameWebPanel::TFrameWebPanel(IWebPanelHost &host, TThumbnailRequests &requests
     m_flowPanel->installEventFilter(this);
     m_flowPanel->resize(653, 10);
     m_scroll->setWidget(m_flowPanel);
+    m_scroll->viewport()->installEventFilter(this);
     layout()->addWidget(m_scroll);
 }
 
@@ -420,6 +422,19 @@ bool TFrameWebPanel::eventFilter(QObject *watched, QEvent *event)
         m_host.focusPanel();
     if (watched == m_cbImageSizeToSave2 && event->type() == QEvent::KeyPress)
         return true;
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Wheel) {
+        const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();
+        if (delta != 0) {
+            // The wheel scrolls the pictures by a third of its distance; what a fine-grained
+            // wheel's small turns leave over counts towards the next one.
+            m_wheelRest += delta;
+            const int step = m_wheelRest / 3;
+            m_wheelRest -= step * 3;
+            QScrollBar *bar = m_scroll->verticalScrollBar();
+            bar->setValue(bar->value() - step);
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -157,6 +157,7 @@ private:
     QPushButton *m_bSaveAllPages;
     QScrollArea *m_scroll;
     QWidget *m_flowPanel;
+    int m_wheelRest = 0; // wheel distance not yet scrolled
 
     QMenu *m_popupSavePages;
     QMenu *m_popupNavigationPages;

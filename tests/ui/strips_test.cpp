@@ -6,12 +6,15 @@
 
 #include "ui/picture_strips.h"
 #include "ui/strip_frame.h"
+#include "ui/thumbnail_maker.h"
+#include "ui/widgets/lanczos_resample.h"
 #include "ui/widgets/image_x.h"
 #include "ui/widgets/tab_sheet_x.h"
 #include "ui/widgets/varnel_page_control_x.h"
 
 #include "foundation/desktop.h"
 #include "foundation/dialogs.h"
+#include "foundation/run_control.h"
 #include "library/picture_db.h"
 #include "library/thumbnail_cache.h"
 
@@ -30,6 +33,7 @@
 #include <QTest>
 #include <QThread>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +77,7 @@ protected:
         splitter.resize(900, 700);
         splitter.addWidget(new QWidget);
         TPictureStripsHost host;
+        host.run = &run;
         host.picturesFolder = [this] { return pictures(); };
         host.cacheThumbnails = [this] { return cache; };
         host.editTags = [this](const QString &f) { editedTags << f; };
@@ -99,6 +104,8 @@ protected:
         return path;
     }
     QStringList thumbFiles() const { return QDir(thumbs()).entryList(QDir::Files); }
+    // Every preview asked for has come back from the threads that make them.
+    void settle() { ASSERT_TRUE(test::waitUntil([this] { return strips->thumbnailsPending() == 0; }, 20000)); }
     static void setTime(const QString &path, const QDateTime &time)
     {
         QFile f(path);
@@ -107,6 +114,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    RunControl run{m_dir.path()};
     RecordingDesktop desktop;
     IDesktop *m_previousDesktop = nullptr;
     ScriptedDialogs dialogs;
@@ -180,6 +188,8 @@ TEST_F(Strips, ThumbnailIsCachedReusedAndRebuiltWhenThePictureIsNewer)
 {
     const QString file = picture(QStringLiteral("5_e Red_o.jpg"), QSize(600, 300), Qt::red);
     ASSERT_TRUE(strips->AddPictureFrame("session", file));
+    settle();
+    EXPECT_GT(strips->sessionStrip().FramesXAr.last()->Image1x()->bitmap().pixelColor(150, 75).red(), 240);
     const QString cached = CachedThumbnailPath(thumbs(), file);
     ASSERT_EQ(thumbFiles(), QStringList{QFileInfo(cached).fileName()});
     EXPECT_EQ(QImage(cached).size(), QSize(300, 150));
@@ -197,9 +207,22 @@ TEST_F(Strips, ThumbnailIsCachedReusedAndRebuiltWhenThePictureIsNewer)
     picture(QStringLiteral("5_e Red_o.jpg"), QSize(300, 300), Qt::green);
     setTime(file, QDateTime::currentDateTime().addSecs(60));
     ASSERT_TRUE(strips->AddPictureFrame("session", file));
+    settle();
     EXPECT_EQ(strips->sessionStrip().FramesXAr.last()->Image1x()->size(), QSize(150, 150));
     EXPECT_EQ(QImage(cached).size(), QSize(150, 150));
     EXPECT_GT(QImage(cached).pixelColor(75, 75).green(), 100);
+
+    // A picture that cannot be decoded shows the error picture, which is not cached.
+    const QString broken = pictures() + "/6_f Broken_o.jpg";
+    QFile junk(broken);
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("\xFF\xD8 not a picture");
+    junk.close();
+    ASSERT_TRUE(strips->AddPictureFrame("session", broken));
+    settle();
+    EXPECT_EQ(strips->sessionStrip().FramesXAr.last()->Image1x()->bitmap(), TImageX::ErrorPicture());
+    EXPECT_FALSE(QFileInfo::exists(CachedThumbnailPath(thumbs(), broken)));
+    EXPECT_EQ(thumbFiles().size(), 1);
 }
 
 TEST_F(Strips, WithCachingOffNothingIsWrittenToThumbs)
@@ -208,6 +231,8 @@ TEST_F(Strips, WithCachingOffNothingIsWrittenToThumbs)
     const QString file = picture(QStringLiteral("5_e Red_o.jpg"));
     ASSERT_TRUE(strips->AddPictureFrame("session", file));
     ASSERT_TRUE(strips->AddPictureFrame("search", file));
+    settle();
+    EXPECT_FALSE(strips->searchStrip().FramesXAr.first()->previewPending());
     EXPECT_FALSE(QFileInfo::exists(thumbs()));
     EXPECT_EQ(strips->sessionStrip().FramesXAr.first()->Image1x()->height(), 150);
 }
@@ -225,7 +250,13 @@ TEST_F(Strips, LibrarySearchFillsTheSearchStripAndClosingItHidesAnEmptyBottom)
     EXPECT_EQ(strips->searchStrip().FramesXAr.size(), 101);
     EXPECT_EQ(strips->pcBottom()->ActivePage(), strips->tsSearchImages());
     EXPECT_GE(strips->bottomHeight(), TPictureStrips::kBottomHeight);
-    EXPECT_TRUE(strips->bClosePictureSearch()->isVisible());
+    // The close button is at the top right, and nothing covers it.
+    QToolButton *close = strips->bClosePictureSearch();
+    EXPECT_TRUE(close->isVisible());
+    QApplication::processEvents();
+    const QPoint centre = close->mapTo(strips->pcBottom(), close->rect().center());
+    EXPECT_EQ(strips->pcBottom()->childAt(centre), close);
+    EXPECT_GT(centre.x(), strips->pcBottom()->width() - 40);
 
     strips->LibrarySearch(db, "dawn ");
     EXPECT_EQ(strips->searchStrip().FramesXAr.size(), 0); // "dawn_o": the blank counts
@@ -289,6 +320,112 @@ TEST_F(Strips, MouseSelectsFramesAndThePictureMenuActsOnTheSelectedFile)
     EXPECT_EQ(fb->frameFn(), renamed);
     EXPECT_EQ(fb->comment(), "lake");
     EXPECT_EQ(strips->SelectedStripFile(), renamed);
+}
+
+TEST_F(Strips, TheWheelScrollsAStripSidewaysByItsDistance)
+{
+    const QString wide = picture(QStringLiteral("3_c Wide_o.png"), QSize(800, 200));
+    for (const char *id : {"session", "search"}) {
+        for (int i = 0; i < 6; ++i)
+            ASSERT_TRUE(strips->AddPictureFrame(id, wide));
+        const TStrip &strip = QLatin1String(id) == "session" ? strips->sessionStrip() : strips->searchStrip();
+        strips->pcBottom()->SetTab(QLatin1String(id) == "session" ? strips->tsSessionImages() : strips->tsSearchImages());
+        QApplication::processEvents();
+        QScrollBar *bar = strip.ScrollBox->horizontalScrollBar();
+        ASSERT_GT(bar->maximum(), 500) << id;
+        bar->setValue(200);
+        // Over a picture, or over the strip between pictures.
+        const auto wheel = [&](QWidget *over, int dy) {
+            QWheelEvent event(QPointF(10, 10), over->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, dy),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(over, &event);
+        };
+        wheel(strip.FramesXAr.first()->Image1x(), -120); // towards the user: further along the strip
+        EXPECT_EQ(bar->value(), 320) << id;
+        wheel(strip.ScrollBox->viewport(), 240);
+        EXPECT_EQ(bar->value(), 80) << id;
+    }
+}
+
+TEST_F(Strips, APreviewNeverReachesAFrameThatIsGone)
+{
+    // Many previews asked for, then the strip cleared before they are made: a frame added
+    // afterwards gets its own picture, and none of the cleared ones is still awaited.
+    const QString red = picture(QStringLiteral("1_a Red_o.jpg"), QSize(1200, 900), Qt::red);
+    const QString blue = picture(QStringLiteral("2_b Blue_o.jpg"), QSize(600, 300), Qt::blue);
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(strips->AddPictureFrame("search", red));
+    EXPECT_GT(strips->thumbnailsPending(), 0);
+    strips->ClearStrip("search");
+    ASSERT_TRUE(strips->AddPictureFrame("search", blue));
+    settle();
+    const TFrameX *frame = strips->searchStrip().FramesXAr.first();
+    const QImage shown = frame->Image1x()->bitmap();
+    EXPECT_EQ(shown.size(), QSize(300, 150));
+    EXPECT_GT(shown.pixelColor(150, 75).blue(), 240);
+    EXPECT_LT(shown.pixelColor(150, 75).red(), 20);
+}
+
+TEST_F(Strips, ClosingWhilePreviewsAreMadeDropsTheRestAndEndsTheThreads)
+{
+    QStringList files;
+    for (int i = 0; i < 101; ++i)
+        files << picture(QStringLiteral("%1_a Big_o.png").arg(i), QSize(800, 600), QColor(i, 80, 80));
+    for (const QString &file : files)
+        ASSERT_TRUE(strips->AddPictureFrame("search", file));
+    // Made on the run's registered threads.
+    ASSERT_TRUE(test::waitUntil([this] {
+        for (const RegisteredThread &t : run.Threads.entries())
+            if (t.className == "TThumbnailMaker")
+                return true;
+        return false;
+    }, 20000));
+    strips.reset(); // the window closes
+    EXPECT_TRUE(run.Threads.entries().isEmpty());
+    // Only the pictures in hand were finished; the queue was dropped, not worked through.
+    EXPECT_LT(thumbFiles().size(), files.size());
+    const int written = int(thumbFiles().size());
+    QTest::qWait(200);
+    EXPECT_EQ(thumbFiles().size(), written);
+}
+
+// Decoding a JPEG at a reduced size first must give the picture the full decode gives, at the
+// size foreseen from the file's header.
+TEST(Thumbnails, ReducedDecodingKeepsSizeAndLook)
+{
+    QTemporaryDir dir;
+    struct Case
+    {
+        QSize picture;
+        QSize thumbnail;
+    } cases[] = {
+        {{1024, 768}, {200, 150}},  // read at 1/4
+        {{4000, 3000}, {200, 150}}, // at 1/8
+        {{999, 301}, {497, 150}},   // at 1/2, odd sizes
+        {{4000, 300}, {2000, 150}}, // too low to reduce
+        {{120, 90}, {120, 90}},     // never enlarged
+    };
+    for (const Case &c : cases) {
+        QImage source(c.picture, QImage::Format_RGB32);
+        for (int y = 0; y < source.height(); ++y)
+            for (int x = 0; x < source.width(); ++x)
+                source.setPixel(x, y, qRgb(x * 255 / source.width(), y * 255 / source.height(), (x / 64 + y / 64) % 2 ? 200 : 40));
+        const QString path = dir.filePath(QStringLiteral("p%1x%2.jpg").arg(c.picture.width()).arg(c.picture.height()));
+        ASSERT_TRUE(source.save(path, "JPEG", 95));
+        const QImage made = MakeThumbnail(path, 150);
+        EXPECT_EQ(made.size(), c.thumbnail) << c.picture.width();
+        EXPECT_EQ(PredictThumbnailSize(path, 150), c.thumbnail) << c.picture.width();
+        const QImage full = TImageX::ResampleOrKeep(QImage(path), c.thumbnail).convertToFormat(QImage::Format_RGB32);
+        const QImage mine = made.convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(mine.size(), full.size());
+        double diff = 0;
+        for (int y = 0; y < full.height(); ++y)
+            for (int x = 0; x < full.width(); ++x) {
+                const QRgb a = full.pixel(x, y), b = mine.pixel(x, y);
+                diff += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+            }
+        EXPECT_LT(diff / (3.0 * full.width() * full.height()), 6.0) << c.picture.width();
+    }
 }
 
 } // namespace

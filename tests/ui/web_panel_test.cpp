@@ -19,9 +19,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpontaneKeyEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -326,4 +330,40 @@ TEST(WebPanel, AClickOnAPictureInsideTheFloatingPanelSelectsIt)
     QTest::mouseClick(f->WebImage, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
     EXPECT_FALSE(f->selected());
     EXPECT_EQ(caption->pos(), QPoint(20, 20)); // not dragged
+}
+
+TEST(WebPanel, TheWheelScrollsThePicturesByAThirdOfItsDistance)
+{
+    Panel p;
+    p.panel.resize(700, 300);
+    p.panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p.panel));
+    p.panel.CreateFrames(entries(60), 1);
+    QScrollBar *bar = p.panel.sbSelectPictures()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 400);
+    QWidget *over = p.panel.frames()[12]->WebImage; // a picture: the wheel reaches the area through it
+    const auto turn = [&](int delta) {
+        const QPointF at(10, 10);
+        QWheelEvent e(at, over->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        // As from the window system: only such an event is passed up from the picture to the area.
+        QSpontaneKeyEvent::setSpontaneous(&e);
+        qApp->notify(over, &e);
+    };
+    struct Case
+    {
+        QList<int> deltas;
+        int moved;
+    } cases[] = {
+        {{-120}, 40}, // a notch towards the user: down
+        {{360}, -120},
+        {{-1, -1, -1, -2}, 1}, // a fine wheel's small turns add up; 2 of 3 are kept
+        {{-1}, 1},             // and count with the next turn
+    };
+    for (const Case &c : cases) {
+        bar->setValue(200);
+        for (int d : c.deltas)
+            turn(d);
+        EXPECT_EQ(bar->value() - 200, c.moved) << c.deltas.size() << " turns";
+    }
 }

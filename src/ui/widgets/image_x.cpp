@@ -171,6 +171,16 @@ void TImageX::ClearWheat()
 
 void TImageX::SavePng(const QString &fn)
 {
+    SavePngReplacing(m_bitmap, fn);
+}
+
+QImage TImageX::ResampleOrKeep(const QImage &picture, QSize size)
+{
+    return picture.size() == size ? picture : ResampleLanczos3(picture, size);
+}
+
+void SavePngReplacing(const QImage &image, const QString &fn)
+{
     QString letters;
     for (int i = 0; i < 20; ++i)
         letters += QChar(u'A' + QRandomGenerator::global()->bounded(26));
@@ -179,14 +189,14 @@ void TImageX::SavePng(const QString &fn)
     bool written = false;
     {
         QFile file(temp);
-        if (file.open(QIODevice::WriteOnly) && m_bitmap.save(&file, "png") && file.flush())
+        if (file.open(QIODevice::WriteOnly) && image.save(&file, "png") && file.flush())
             written = ::fsync(file.handle()) == 0;
     }
     // One rename replaces fn whole: a reader never meets a half-written picture.
     if (written && std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(fn).constData()) == 0)
         return;
     QFile::remove(temp);
-    m_bitmap.save(fn, "png");
+    image.save(fn, "png");
 }
 
 void TImageX::paintEvent(QPaintEvent *)

@@ -43,6 +43,8 @@ public:
     // The picture a file gives by its extension; a bitmap that cannot be read raises EFileError.
     // previousHeight is the placeholder's height for extensions other than ".gif".
     static QImage ReadPictureFile(const QString &fn, int previousHeight);
+    // picture scaled to size with Lanczos-3, or picture itself when it has that size already.
+    static QImage ResampleOrKeep(const QImage &picture, QSize size);
 
     QSize sizeHint() const override { return m_bitmap.isNull() ? QWidget::sizeHint() : m_bitmap.size(); }
 
@@ -55,5 +57,8 @@ private:
     QImage m_bitmap;
     QSize m_lastBestFit;
 };
+
+// Writes image as PNG through a temporary file beside fn, so fn is never half written; any thread.
+void SavePngReplacing(const QImage &image, const QString &fn);
 
 } // namespace orvix

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <numbers>
 #include <type_traits>
 #include <vector>
@@ -41,26 +42,37 @@ const std::array<float, 3 * kTableSteps + 2> &kernelTable()
     return table;
 }
 
-double kernel(double x)
+// Lanczos3 at x table steps from the centre.
+inline float kernelAt(const float *table, float x)
 {
-    x = std::abs(x) * kTableSteps;
+    x = std::abs(x);
     if (x >= 3 * kTableSteps)
-        return 0.0;
-    const auto &t = kernelTable();
+        return 0.0f;
     const int i = int(x);
-    const double f = x - i;
-    return t[i] + (t[i + 1] - t[i]) * f;
+    return table[i] + (table[i + 1] - table[i]) * (x - float(i));
 }
 
+inline int roundToInt(float v)
+{
+    return int(v + (v < 0 ? -0.5f : 0.5f));
+}
+
+// A pair of 16-bit weights in each 32-bit lane, ready for a multiply-add.
+struct Broadcast
+{
+    __m128i v;
+};
+
 // The filter for one direction as contiguous windows: output i reads taps source positions from
-// start[i]; positions outside the source have weight 0 (the readers give them zero pixels).
-// Weights come in pairs packed for one multiply-add, taps is a multiple of four.
+// start[i]; positions outside the source have weight 0, so a reader may give any pixel there.
+// Weights come in pairs packed for one multiply-add, taps is even. Computed once per picture
+// and direction, and shared by every row or column.
 struct Windows
 {
     int taps = 0;
     int pad = 0; // how far a window may reach beyond either end of the source
     std::vector<int> start;
-    std::vector<int32_t> pairs; // (taps / 2) per output
+    std::vector<Broadcast> pairs; // (taps / 2) per output
 };
 
 Windows windows(int sourceLength, int targetLength)
@@ -69,44 +81,53 @@ Windows windows(int sourceLength, int targetLength)
     const double filterScale = std::min(1.0, 1.0 / ratio);
     const double support = kSupport / filterScale;
     Windows w;
-    w.taps = (int(std::ceil(support)) * 2 + 2 + 3) & ~3;
-    w.pad = w.taps + 1;
+    // The source pixels whose centres lie strictly within the support of an output's centre:
+    // no more than ceil(2 * support) of them.
+    w.taps = (int(std::ceil(2 * support)) + 1) & ~1;
+    w.pad = w.taps + 2;
+    const int half = w.taps / 2;
     w.start.resize(targetLength);
-    w.pairs.resize(size_t(targetLength) * (w.taps / 2));
-    std::vector<double> exact(w.taps);
-    std::vector<int> fixed(w.taps);
+    w.pairs.resize(size_t(targetLength) * half);
+    const int taps = w.taps;
+    std::vector<float> exact(taps);
+    std::vector<int> fixed(taps);
+    const float *table = kernelTable().data();
+    const float step = float(filterScale * kTableSteps);
     for (int i = 0; i < targetLength; ++i) {
         const double center = (i + 0.5) * ratio;
-        const int first = int(std::floor(center - support));
+        const int first = int(std::floor(center - support - 0.5)) + 1;
         w.start[i] = first;
-        double sum = 0;
-        for (int k = 0; k < w.taps; ++k) {
-            const int j = first + k;
-            exact[k] = j >= 0 && j < sourceLength ? kernel((j + 0.5 - center) * filterScale) : 0.0;
-            sum += exact[k];
+        const float x0 = float((first + 0.5 - center) * filterScale * kTableSteps);
+        // Only the taps inside the source count.
+        const int from = std::max(0, -first);
+        const int to = std::min(taps, sourceLength - first);
+        float sum = 0;
+        for (int k = 0; k < taps; ++k) {
+            const float v = k >= from && k < to ? kernelAt(table, x0 + float(k) * step) : 0.0f;
+            exact[k] = v;
+            sum += v;
         }
+        const float scale = kOne / sum;
         int total = 0;
         int largest = 0;
-        for (int k = 0; k < w.taps; ++k) {
-            fixed[k] = int(std::lround(exact[k] / sum * kOne));
-            total += fixed[k];
-            if (std::abs(fixed[k]) > std::abs(fixed[largest]))
+        int largestSize = -1;
+        for (int k = 0; k < taps; ++k) {
+            const int f = roundToInt(exact[k] * scale);
+            fixed[k] = f;
+            total += f;
+            if (std::abs(f) > largestSize) {
+                largestSize = std::abs(f);
                 largest = k;
+            }
         }
         // Rounding must not change a flat area's brightness: the weights sum to exactly one.
         fixed[largest] += kOne - total;
         for (int k = 0; k < w.taps; k += 2)
-            w.pairs[size_t(i) * (w.taps / 2) + k / 2] =
-                int32_t((uint32_t(uint16_t(fixed[k + 1])) << 16) | uint16_t(fixed[k]));
+            w.pairs[size_t(i) * half + k / 2].v =
+                _mm_set1_epi32(int32_t((uint32_t(uint16_t(fixed[k + 1])) << 16) | uint16_t(fixed[k])));
     }
     return w;
 }
-
-// Four 32-bit channel sums, aligned for the vector registers.
-struct alignas(16) Sums
-{
-    int32_t c[4] = {0, 0, 0, 0};
-};
 
 // Pixel-taps below which a pass is not shared out among threads.
 constexpr qint64 kWorkPerPart = 200000;
@@ -161,6 +182,43 @@ inline void store1(typename Out::Pixel *dst, __m128i acc)
     *dst = tmp[0];
 }
 
+// Two pixels' channels as 16-bit values, a0 a1 a2 a3 b0 b1 b2 b3, interleaved to a0 b0 a1 b1
+// a2 b2 a3 b3 so one multiply-add applies a pair of weights.
+inline __m128i interleaved(__m128i ab)
+{
+    return _mm_unpacklo_epi16(ab, _mm_srli_si128(ab, 8));
+}
+
+// The channel sums of one output pixel from taps neighbouring source pixels.
+template <typename In>
+inline __m128i filterPixel(const typename In::Pixel *src, const Broadcast *pairs, int taps)
+{
+    __m128i acc = _mm_setzero_si128();
+    int k = 0;
+    for (; k + 4 <= taps; k += 4) {
+        __m128i p01, p23;
+        if constexpr (std::is_same_v<In, Bytes>) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + k));
+            p01 = _mm_unpacklo_epi8(v, _mm_setzero_si128());
+            p23 = _mm_unpackhi_epi8(v, _mm_setzero_si128());
+        } else {
+            p01 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + k));
+            p23 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + k + 2));
+        }
+        acc = _mm_add_epi32(acc, _mm_madd_epi16(interleaved(p01), pairs[k / 2].v));
+        acc = _mm_add_epi32(acc, _mm_madd_epi16(interleaved(p23), pairs[k / 2 + 1].v));
+    }
+    if (k < taps) {
+        __m128i p01;
+        if constexpr (std::is_same_v<In, Bytes>)
+            p01 = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(src + k)), _mm_setzero_si128());
+        else
+            p01 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + k));
+        acc = _mm_add_epi32(acc, _mm_madd_epi16(interleaved(p01), pairs[k / 2].v));
+    }
+    return acc;
+}
+
 // A source row with zero pixels on both sides, so windows need no bounds checks.
 template <typename In>
 struct PaddedRow
@@ -174,43 +232,33 @@ struct PaddedRow
     const typename In::Pixel *at(int index) const { return pixels.data() + pad + index; }
 };
 
-// One row filtered along its length.
+// One row filtered along its length, four outputs at a time.
 template <typename Out, typename In>
 void horizontalRow(const PaddedRow<In> &row, const Windows &w, typename Out::Pixel *dst, int width)
 {
-    const int32_t *pairs = w.pairs.data();
-    for (int x = 0; x < width; ++x, pairs += w.taps / 2) {
-        const typename In::Pixel *src = row.at(w.start[x]);
-        __m128i acc = _mm_setzero_si128();
-        for (int k = 0; k < w.taps; k += 4) {
-            __m128i p01, p23;
-            if constexpr (std::is_same_v<In, Bytes>) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + k));
-                p01 = _mm_unpacklo_epi8(v, _mm_setzero_si128());
-                p23 = _mm_unpackhi_epi8(v, _mm_setzero_si128());
-            } else {
-                p01 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + k));
-                p23 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + k + 2));
-            }
-            // a0 a1 a2 a3 b0 b1 b2 b3 -> a0 b0 a1 b1 a2 b2 a3 b3: two taps per multiply-add.
-            p01 = _mm_unpacklo_epi16(p01, _mm_srli_si128(p01, 8));
-            p23 = _mm_unpacklo_epi16(p23, _mm_srli_si128(p23, 8));
-            acc = _mm_add_epi32(acc, _mm_madd_epi16(p01, _mm_set1_epi32(pairs[k / 2])));
-            acc = _mm_add_epi32(acc, _mm_madd_epi16(p23, _mm_set1_epi32(pairs[k / 2 + 1])));
-        }
-        store1<Out, In>(dst + x, acc);
+    const int half = w.taps / 2;
+    const Broadcast *pairs = w.pairs.data();
+    const int *start = w.start.data();
+    int x = 0;
+    for (; x + 4 <= width; x += 4, pairs += 4 * half) {
+        const __m128i a0 = filterPixel<In>(row.at(start[x]), pairs, w.taps);
+        const __m128i a1 = filterPixel<In>(row.at(start[x + 1]), pairs + half, w.taps);
+        const __m128i a2 = filterPixel<In>(row.at(start[x + 2]), pairs + 2 * half, w.taps);
+        const __m128i a3 = filterPixel<In>(row.at(start[x + 3]), pairs + 3 * half, w.taps);
+        store4<Out, In>(dst + x, a0, a1, a2, a3);
     }
+    for (; x < width; ++x, pairs += half)
+        store1<Out, In>(dst + x, filterPixel<In>(row.at(start[x]), pairs, w.taps));
 }
 
-// A plane of pixels of one kind, rows of width pixels.
+// A plane of pixels of one kind, rows of width pixels; every pixel is written before it is read.
 template <typename Kind>
 struct Plane
 {
-    int width = 0;
-    int height = 0;
-    std::vector<typename Kind::Pixel> pixels;
-    typename Kind::Pixel *row(int y) { return pixels.data() + size_t(y) * width; }
-    const typename Kind::Pixel *row(int y) const { return pixels.data() + size_t(y) * width; }
+    Plane(int w, int h) : width(w), pixels(new typename Kind::Pixel[size_t(w) * h]) {}
+    int width;
+    std::unique_ptr<typename Kind::Pixel[]> pixels;
+    typename Kind::Pixel *row(int y) const { return pixels.get() + size_t(y) * width; }
 };
 
 // Runs work(begin, end) over the rows [0, count) in a few parts on the thread pool when there
@@ -249,75 +297,97 @@ void horizontal(const Rows &rows, int sourceWidth, int height, int width, Dst &&
     });
 }
 
-// Output row y from taps source rows, added up row pair by row pair into one row of channel
-// sums: two source rows are read front to back at a time, which the memory keeps up with.
-template <typename In>
-inline void addRowPair(const typename In::Pixel *a, const typename In::Pixel *b, int32_t pair, __m128i *acc, int width)
+// Two source rows' pixels interleaved channel by channel, so one multiply-add applies both
+// rows' weights: pixels 0 to 3 in p0 to p3, or pixel 0 alone in p0 when one.
+template <typename In, bool one>
+inline void rowPair(const typename In::Pixel *a, const typename In::Pixel *b, __m128i &p0, __m128i &p1, __m128i &p2, __m128i &p3)
 {
-    const __m128i wp = _mm_set1_epi32(pair);
-    int x = 0;
-    for (; x + 4 <= width; x += 4, acc += 4) {
-        __m128i p0, p1, p2, p3;
-        if constexpr (std::is_same_v<In, Bytes>) {
-            const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + x));
-            const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + x));
-            const __m128i alo = _mm_unpacklo_epi8(va, _mm_setzero_si128());
-            const __m128i blo = _mm_unpacklo_epi8(vb, _mm_setzero_si128());
-            const __m128i ahi = _mm_unpackhi_epi8(va, _mm_setzero_si128());
-            const __m128i bhi = _mm_unpackhi_epi8(vb, _mm_setzero_si128());
-            p0 = _mm_unpacklo_epi16(alo, blo);
-            p1 = _mm_unpackhi_epi16(alo, blo);
-            p2 = _mm_unpacklo_epi16(ahi, bhi);
-            p3 = _mm_unpackhi_epi16(ahi, bhi);
-        } else {
-            const __m128i a01 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + x));
-            const __m128i b01 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + x));
-            const __m128i a23 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + x + 2));
-            const __m128i b23 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + x + 2));
-            p0 = _mm_unpacklo_epi16(a01, b01);
-            p1 = _mm_unpackhi_epi16(a01, b01);
-            p2 = _mm_unpacklo_epi16(a23, b23);
-            p3 = _mm_unpackhi_epi16(a23, b23);
-        }
-        acc[0] = _mm_add_epi32(acc[0], _mm_madd_epi16(p0, wp));
-        acc[1] = _mm_add_epi32(acc[1], _mm_madd_epi16(p1, wp));
-        acc[2] = _mm_add_epi32(acc[2], _mm_madd_epi16(p2, wp));
-        acc[3] = _mm_add_epi32(acc[3], _mm_madd_epi16(p3, wp));
-    }
-    for (; x < width; ++x, ++acc) {
+    if constexpr (one) {
         __m128i pa, pb;
         if constexpr (std::is_same_v<In, Bytes>) {
-            pa = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(a[x])), _mm_setzero_si128());
-            pb = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(b[x])), _mm_setzero_si128());
+            pa = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(*a)), _mm_setzero_si128());
+            pb = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(*b)), _mm_setzero_si128());
         } else {
-            pa = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(a + x));
-            pb = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(b + x));
+            pa = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(a));
+            pb = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(b));
         }
-        acc[0] = _mm_add_epi32(acc[0], _mm_madd_epi16(_mm_unpacklo_epi16(pa, pb), wp));
+        p0 = _mm_unpacklo_epi16(pa, pb);
+    } else if constexpr (std::is_same_v<In, Bytes>) {
+        // Bytes of a and b interleaved, then widened: a0 b0 a1 b1 ... as 16-bit values.
+        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a));
+        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b));
+        const __m128i lo = _mm_unpacklo_epi8(va, vb);
+        const __m128i hi = _mm_unpackhi_epi8(va, vb);
+        p0 = _mm_unpacklo_epi8(lo, _mm_setzero_si128());
+        p1 = _mm_unpackhi_epi8(lo, _mm_setzero_si128());
+        p2 = _mm_unpacklo_epi8(hi, _mm_setzero_si128());
+        p3 = _mm_unpackhi_epi8(hi, _mm_setzero_si128());
+    } else {
+        const __m128i a01 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a));
+        const __m128i b01 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b));
+        const __m128i a23 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + 2));
+        const __m128i b23 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + 2));
+        p0 = _mm_unpacklo_epi16(a01, b01);
+        p1 = _mm_unpackhi_epi16(a01, b01);
+        p2 = _mm_unpacklo_epi16(a23, b23);
+        p3 = _mm_unpackhi_epi16(a23, b23);
     }
 }
 
+// Output row y from the source rows of its window: four pixels at a time, their sums kept in
+// registers while the window's rows are read side by side. So many rows at once outrun the
+// hardware's prefetching on wide pictures; each row's next cache line is asked for ahead.
 template <typename Out, typename In, typename Rows, typename Dst>
 void vertical(const Rows &rows, int sourceHeight, int width, int height, Dst &&dstRow)
 {
     const Windows w = windows(sourceHeight, height);
-    const std::vector<typename In::Pixel> zero(size_t(width) + 4, 0);
-    const auto row = [&](int j) { return j >= 0 && j < sourceHeight ? rows(j) : zero.data(); };
+    const int half = w.taps / 2;
+    constexpr int kAhead = 64; // pixels
     parallelRows(height, qint64(width) * w.taps, [&](int begin, int end) {
-        std::vector<Sums> sums(size_t(width) + 4);
-        __m128i *acc = reinterpret_cast<__m128i *>(sums.data());
+        std::vector<const typename In::Pixel *> first(half), second(half);
+        std::vector<Broadcast> weights(half);
         for (int y = begin; y < end; ++y) {
-            std::fill(sums.begin(), sums.end(), Sums{});
-            const int32_t *pairs = w.pairs.data() + size_t(y) * (w.taps / 2);
-            for (int k = 0; k < w.taps; k += 2)
-                if (pairs[k / 2] != 0) // not both rows outside the picture or the filter
-                    addRowPair<In>(row(w.start[y] + k), row(w.start[y] + k + 1), pairs[k / 2], acc, width);
+            // Only the pairs with a weight: none wholly outside the picture.
+            int n = 0;
+            for (int k = 0; k < w.taps; k += 2) {
+                const Broadcast &pair = w.pairs[size_t(y) * half + k / 2];
+                const int j = w.start[y] + k;
+                if (_mm_cvtsi128_si32(pair.v) == 0)
+                    continue;
+                // A row outside the picture has weight 0 here; read its partner instead.
+                first[n] = rows(std::clamp(j, 0, sourceHeight - 1));
+                second[n] = rows(std::clamp(j + 1, 0, sourceHeight - 1));
+                weights[n++] = pair;
+            }
             typename Out::Pixel *dst = dstRow(y);
             int x = 0;
-            for (; x + 4 <= width; x += 4)
-                store4<Out, In>(dst + x, acc[x], acc[x + 1], acc[x + 2], acc[x + 3]);
-            for (; x < width; ++x)
-                store1<Out, In>(dst + x, acc[x]);
+            for (; x + 4 <= width; x += 4) {
+                __m128i a0 = _mm_setzero_si128(), a1 = a0, a2 = a0, a3 = a0;
+                const bool lineStart = (x & 15) == 0;
+                for (int p = 0; p < n; ++p) {
+                    if (lineStart) {
+                        _mm_prefetch(reinterpret_cast<const char *>(first[p] + x + kAhead), _MM_HINT_T0);
+                        _mm_prefetch(reinterpret_cast<const char *>(second[p] + x + kAhead), _MM_HINT_T0);
+                    }
+                    __m128i p0, p1, p2, p3;
+                    rowPair<In, false>(first[p] + x, second[p] + x, p0, p1, p2, p3);
+                    const __m128i wp = weights[p].v;
+                    a0 = _mm_add_epi32(a0, _mm_madd_epi16(p0, wp));
+                    a1 = _mm_add_epi32(a1, _mm_madd_epi16(p1, wp));
+                    a2 = _mm_add_epi32(a2, _mm_madd_epi16(p2, wp));
+                    a3 = _mm_add_epi32(a3, _mm_madd_epi16(p3, wp));
+                }
+                store4<Out, In>(dst + x, a0, a1, a2, a3);
+            }
+            for (; x < width; ++x) {
+                __m128i acc = _mm_setzero_si128();
+                for (int p = 0; p < n; ++p) {
+                    __m128i p0, unused;
+                    rowPair<In, true>(first[p] + x, second[p] + x, p0, unused, unused, unused);
+                    acc = _mm_add_epi32(acc, _mm_madd_epi16(p0, weights[p].v));
+                }
+                store1<Out, In>(dst + x, acc);
+            }
         }
     });
 }
@@ -369,13 +439,12 @@ QImage ResampleLanczos3(const QImage &src, QSize size)
     const double tapsY = 6.0 * std::max(1.0, double(sh) / dh);
     const double rowsFirst = 1.4 * sh * dw * tapsX + double(dh) * dw * tapsY;
     const double columnsFirst = double(dh) * sw * tapsY + 1.4 * dh * dw * tapsX;
-    Plane<Wide> mid;
     if (rowsFirst < columnsFirst) {
-        mid = {dw, sh, std::vector<uint64_t>(size_t(dw) * sh + 4)};
+        const Plane<Wide> mid(dw, sh);
         horizontal<Wide, Bytes>(imageRow, sw, sh, dw, [&mid](int y) { return mid.row(y); });
         vertical<Bytes, Wide>([&mid](int y) { return mid.row(y); }, sh, dw, dh, outRow);
     } else {
-        mid = {sw, dh, std::vector<uint64_t>(size_t(sw) * dh + 4)};
+        const Plane<Wide> mid(sw, dh);
         vertical<Wide, Bytes>(imageRow, sh, sw, dh, [&mid](int y) { return mid.row(y); });
         horizontal<Bytes, Wide>([&mid](int y) { return mid.row(y); }, sw, dh, dw, outRow);
     }

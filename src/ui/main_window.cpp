@@ -96,6 +96,9 @@ TFormMain::~TFormMain()
         // The strips' preview threads are registered with the context's run: they end first.
         m_strips->StopThumbnails();
         m_context->StopWorkers();
+        // The maker services report thread failures through the context's thread list: they
+        // go while it is still there (as a child of the window they would go after it).
+        delete findChild<TMakerServicesUi *>(QString(), Qt::FindDirectChildrenOnly);
         // It shows the context's rows, which go with the context before the window's children.
         delete m_queuePanel;
         m_queuePanel = nullptr;

@@ -208,7 +208,7 @@ private:
     void FormCreate();
     void FormShow();
     void ResetPageArea();
-    void parseNewContent(quint64 navigation);
+    void parseNewContent();
     void placeFloatingPanels();
     void restoreQueuePanel();
     void restoreWebPanel();
@@ -264,6 +264,7 @@ private:
     bool m_documentParsed = false;
     bool m_parsePending = false;
     quint64 m_navigationCount = 0; // page resets so far; a parse asked for before one is dropped
+    quint64 m_parseNavigation = 0; // the navigation of the newest content reported for parsing
     bool m_shownOnce = false;
     QString m_navigationUrl;
     QString m_pageTitle;

@@ -89,19 +89,21 @@ void TFormMain::wbMainBrowserNewHTML()
     if (!m_newHtml.ShouldParse(last, m_browser->GetBrowserHtml_Inner()))
         return;
     // The parse may ask the user, and the browser delivers nothing while its report is being
-    // handled: it runs once the report returned, and reads the newest content then.
+    // handled: it runs once the report returned, and reads the newest content then. A report
+    // that comes while one is waiting moves the waiting parse on to its own navigation, so a
+    // page reported just after a new navigation began is still read.
+    m_parseNavigation = m_navigationCount;
     if (m_parsePending)
         return;
     m_parsePending = true;
-    QMetaObject::invokeMethod(this, [this, navigation = m_navigationCount] { parseNewContent(navigation); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { parseNewContent(); }, Qt::QueuedConnection);
 }
 
-void TFormMain::parseNewContent(quint64 navigation)
+void TFormMain::parseNewContent()
 {
     m_parsePending = false;
-    if (navigation != m_navigationCount)
-        return; // a navigation started since: its own reports follow
+    if (m_parseNavigation != m_navigationCount)
+        return; // a navigation started since the newest report: its own reports follow
     try {
         ParseHTMLSourceGui();
     } catch (const std::exception &e) {

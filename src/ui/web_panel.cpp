@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QUuid>
 #include <QVBoxLayout>
@@ -42,6 +43,8 @@ QToolButton *toolButton(const QString &name, const QString &text, QWidget *paren
     b->setText(text);
     return b;
 }
+
+constexpr QStringView kQueuedText = u"queued";
 
 QLabel *caption(const QString &text, QWidget *parent)
 {
@@ -71,6 +74,10 @@ TFrameWebPanel::TFrameWebPanel(IWebPanelHost &host, TThumbnailRequests &requests
     m_scroll->setWidget(m_flowPanel);
     m_scroll->viewport()->installEventFilter(this);
     layout()->addWidget(m_scroll);
+
+    m_queuedCheck = new QTimer(this);
+    m_queuedCheck->setInterval(kQueuedCheckMs);
+    connect(m_queuedCheck, &QTimer::timeout, this, &TFrameWebPanel::recheckQueuedFrames);
 }
 
 TFrameWebPanel::~TFrameWebPanel()
@@ -349,17 +356,33 @@ void TFrameWebPanel::ClearFramesMiddle()
 
 void TFrameWebPanel::bRefreshStatusClick()
 {
-    for (TFrameWebFrame *frame : std::as_const(m_frames)) {
-        if (frame->ImageIdx.isEmpty())
-            frame->ImageIdx = m_host.pictureKeyByPageUrl(frame->PhotoUrl);
-        if (!frame->ImageIdx.isEmpty()) {
-            frame->LocalFn = m_host.findLocalFileByKey(frame->ImageIdx);
-            frame->ImageAlreadyOnDisk = !frame->LocalFn.isEmpty();
-        } else {
-            frame->ImageAlreadyOnDisk = false;
-        }
-        UpdateFrame(frame);
+    for (TFrameWebFrame *frame : std::as_const(m_frames))
+        refreshFrame(frame);
+}
+
+void TFrameWebPanel::refreshFrame(TFrameWebFrame *frame)
+{
+    if (frame->ImageIdx.isEmpty())
+        frame->ImageIdx = m_host.pictureKeyByPageUrl(frame->PhotoUrl);
+    if (!frame->ImageIdx.isEmpty()) {
+        frame->LocalFn = m_host.findLocalFileByKey(frame->ImageIdx);
+        frame->ImageAlreadyOnDisk = !frame->LocalFn.isEmpty();
+    } else {
+        frame->ImageAlreadyOnDisk = false;
     }
+    UpdateFrame(frame);
+}
+
+void TFrameWebPanel::recheckQueuedFrames()
+{
+    bool stillQueued = false;
+    for (TFrameWebFrame *frame : std::as_const(m_frames))
+        if (frame->edFrameStatus->text() == kQueuedText) {
+            refreshFrame(frame);
+            stillQueued = stillQueued || frame->edFrameStatus->text() == kQueuedText;
+        }
+    if (!stillQueued)
+        m_queuedCheck->stop();
 }
 
 void TFrameWebPanel::UpdateFrame(TFrameWebFrame *frame)
@@ -371,7 +394,11 @@ void TFrameWebPanel::UpdateFrame(TFrameWebFrame *frame)
     } else if (m_host.isQueued(frame->PhotoUrl)) {
         frame->panelBorder->show();
         frame->setBorderColour(TFrameWebFrame::kQueuedColour);
-        frame->setStatus(QStringLiteral("queued"));
+        frame->setStatus(kQueuedText.toString());
+        // A line can leave the queues without a save (the file was there already, the download
+        // failed, the line was removed); only a save refreshes the frames, so look again.
+        if (!m_queuedCheck->isActive())
+            m_queuedCheck->start();
     } else {
         frame->setStatus(QString());
     }

@@ -22,6 +22,7 @@ class QMenu;
 class QAction;
 class QPushButton;
 class QScrollArea;
+class QTimer;
 class QToolButton;
 
 namespace orvix {
@@ -66,6 +67,10 @@ class TFrameWebPanel : public QWidget, public IThumbnailDisplay
 public:
     TFrameWebPanel(IWebPanelHost &host, TThumbnailRequests &requests, QWidget *parent);
     ~TFrameWebPanel() override;
+
+    // How often frames shown as queued look whether their picture is still in a queue.
+    static constexpr int kQueuedCheckMs = 1000;
+    QTimer *queuedCheck() const { return m_queuedCheck; } // tests shorten it
 
     // Frames for the entries; size is the layout (the window passes 1). The same list shown
     // again changes nothing.
@@ -129,6 +134,8 @@ private:
     QString requestSuffix(const QString &urlType);
     QString absoluteSiteUrl(const QString &url) const;
     void showThumbnailNow(const QString &frameName, const QString &fileName, int batchId);
+    void refreshFrame(TFrameWebFrame *frame);
+    void recheckQueuedFrames();
 
     IWebPanelHost &m_host;
     TThumbnailRequests &m_requests;
@@ -158,6 +165,7 @@ private:
     QScrollArea *m_scroll;
     QWidget *m_flowPanel;
     int m_wheelRest = 0; // wheel distance not yet scrolled
+    QTimer *m_queuedCheck; // runs while a frame shows "queued"
 
     QMenu *m_popupSavePages;
     QMenu *m_popupNavigationPages;

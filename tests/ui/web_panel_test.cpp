@@ -23,6 +23,7 @@
 #include <QScrollBar>
 #include <QSpontaneKeyEvent>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -366,4 +367,31 @@ TEST(WebPanel, TheWheelScrollsThePicturesByAThirdOfItsDistance)
             turn(d);
         EXPECT_EQ(bar->value() - 200, c.moved) << c.deltas.size() << " turns";
     }
+}
+
+TEST(WebPanel, AFrameShownQueuedLooksAgainOnceItsLineLeavesTheQueues)
+{
+    // Only a save refreshes the frames; a line that leaves the queues otherwise (the file was
+    // there already, the download failed) must not stay "queued".
+    Panel p;
+    p.panel.queuedCheck()->setInterval(5);
+    p.panel.CreateFrames(entries(3), 1);
+    const QList<TFrameWebFrame *> f = p.panel.frames();
+    p.host.queuedTexts = {f[0]->PhotoUrl, f[1]->PhotoUrl};
+    p.panel.bRefreshStatusClick();
+    ASSERT_EQ(f[0]->edFrameStatus->text(), QStringLiteral("queued"));
+    ASSERT_EQ(f[1]->edFrameStatus->text(), QStringLiteral("queued"));
+    EXPECT_TRUE(f[2]->edFrameStatus->isHidden());
+
+    p.host.queuedTexts = {f[1]->PhotoUrl};
+    p.host.keys[f[0]->PhotoUrl] = QStringLiteral("1_abc");
+    p.host.files[QStringLiteral("1_abc")] = QStringLiteral("/pictures/1_abc.jpg");
+    EXPECT_TRUE(test::waitUntil([&] { return f[0]->edFrameStatus->text() == u"saved"; }, 5000));
+    EXPECT_EQ(f[1]->edFrameStatus->text(), QStringLiteral("queued"));
+    EXPECT_TRUE(p.panel.queuedCheck()->isActive());
+
+    p.host.queuedTexts.clear();
+    EXPECT_TRUE(test::waitUntil([&] { return f[1]->edFrameStatus->isHidden(); }, 5000));
+    EXPECT_NE(f[1]->borderColour(), TFrameWebFrame::kQueuedColour);
+    EXPECT_FALSE(p.panel.queuedCheck()->isActive()); // nothing left to look at
 }

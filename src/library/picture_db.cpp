@@ -148,7 +148,7 @@ bool PictureDatabase::noteOwnAppendLocked(qint64 sizeBefore, const QByteArray &l
 
 void PictureDatabase::LoadImagesDb()
 {
-    QMutexLocker lock(&m_imagesLock);
+    std::lock_guard lock(m_imagesLock);
     if (!FileExists(m_imagesPath)) {
         try {
             SaveListUtf8(QStringList(), m_imagesPath);
@@ -167,7 +167,7 @@ void PictureDatabase::RecordQueuedPicture(const TImageData &imageData)
     bool inMemory = false;
     for (int attempt = 1; attempt <= kRecordAttempts; ++attempt) {
         try {
-            QMutexLocker lock(&m_imagesLock);
+            std::lock_guard lock(m_imagesLock);
             // A retry repeats only what failed: the record goes into the list once.
             if (!inMemory) {
                 SortedInsert(imagesDB_sl, record);
@@ -219,7 +219,7 @@ QString PictureDatabase::scanForPageUrl(const QString &cut) const
 QString PictureDatabase::FindImageRecordByPageUrl(const QString &pageUrl) const
 {
     const QString cut = CutPageUrlForLookup(pageUrl);
-    QMutexLocker lock(&m_imagesLock);
+    std::lock_guard lock(m_imagesLock);
     const auto candidates = m_pageIndex.candidates(cut);
     if (!candidates)
         return scanForPageUrl(cut);
@@ -251,7 +251,7 @@ QString PictureDatabase::GetPictureKeyByPageUrl(const QString &pageUrl) const
 
 QString PictureDatabase::FindLocalFileByKey(const QString &key) const
 {
-    QMutexLocker lock(&m_filesLock);
+    std::lock_guard lock(m_filesLock);
     for (qsizetype pos : m_fileIndex.candidates(key)) {
         const QString &path = filesDB_sl.at(pos);
         if (FileNameMatchesKey(path, key) && FileExists(path))
@@ -268,7 +268,7 @@ bool PictureDatabase::IsAlreadyDownloaded(const QString &pageUrl) const
 
 QString PictureDatabase::FindImageRecordByKey(const QString &key) const
 {
-    QMutexLocker lock(&m_imagesLock);
+    std::lock_guard lock(m_imagesLock);
     return GetSortedPrefixLine(imagesDB_sl, key + QLatin1Char('|'));
 }
 
@@ -283,7 +283,7 @@ void PictureDatabase::LoadOrRebuildFilesDb(const QString &picturesFolder)
     if (FileExists(m_filesPath)) {
         QStringList files;
         LoadListRetry(files, m_filesPath);
-        QMutexLocker lock(&m_filesLock);
+        std::lock_guard lock(m_filesLock);
         setFilesLocked(std::move(files));
     } else if (!picturesFolder.isEmpty() && QFileInfo(picturesFolder).isDir()) {
         RebuildFilesDb(picturesFolder);
@@ -292,7 +292,7 @@ void PictureDatabase::LoadOrRebuildFilesDb(const QString &picturesFolder)
 
 void PictureDatabase::RegisterSavedFile(const QString &fileName)
 {
-    QMutexLocker lock(&m_filesLock);
+    std::lock_guard lock(m_filesLock);
     filesDB_sl.append(fileName);
     m_fileIndex.add(fileName);
     AppendLineUtf8(m_filesPath, fileName); // a lost line comes back with the next rescan
@@ -300,7 +300,7 @@ void PictureDatabase::RegisterSavedFile(const QString &fileName)
 
 qsizetype PictureDatabase::RebuildFilesDb(const QString &picturesFolder)
 {
-    QMutexLocker lock(&m_filesLock);
+    std::lock_guard lock(m_filesLock);
     // The new list replaces the old one in one step: a crash while the folder is scanned or the
     // list written leaves the old list, never none.
     QStringList files;
@@ -323,7 +323,7 @@ qsizetype PictureDatabase::RebuildFilesDb(const QString &picturesFolder)
 PictureDatabase::ReloadResult PictureDatabase::ReloadImagesDbIfChanged(
     const std::function<void(const QString &)> &drawScreenText)
 {
-    QMutexLocker lock(&m_imagesLock);
+    std::lock_guard lock(m_imagesLock);
     if (!imagesDbFileTime.isValid())
         return {};
     const QDateTime current = FileTime(m_imagesPath);
@@ -343,7 +343,7 @@ PictureDatabase::ReloadResult PictureDatabase::ReloadImagesDbIfChanged(
 
 void PictureDatabase::ReplaceImages(QStringList lines, const QDateTime &fileTime)
 {
-    QMutexLocker lock(&m_imagesLock);
+    std::lock_guard lock(m_imagesLock);
     SortListNoCase(lines);
     imagesDB_sl = std::move(lines);
     m_pageIndex.rebuild(imagesDB_sl);
@@ -353,25 +353,25 @@ void PictureDatabase::ReplaceImages(QStringList lines, const QDateTime &fileTime
 
 void PictureDatabase::withImagesLocked(const std::function<void()> &fn)
 {
-    QMutexLocker lock(&m_imagesLock);
+    std::lock_guard lock(m_imagesLock);
     fn();
 }
 
 QStringList PictureDatabase::imagesSnapshot() const
 {
-    QMutexLocker lock(&m_imagesLock);
+    std::lock_guard lock(m_imagesLock);
     return imagesDB_sl;
 }
 
 QStringList PictureDatabase::filesSnapshot() const
 {
-    QMutexLocker lock(&m_filesLock);
+    std::lock_guard lock(m_filesLock);
     return filesDB_sl;
 }
 
 QDateTime PictureDatabase::ImagesDbFileTime() const
 {
-    QMutexLocker lock(&m_imagesLock);
+    std::lock_guard lock(m_imagesLock);
     return imagesDbFileTime;
 }
 

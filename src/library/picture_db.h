@@ -16,7 +16,7 @@
 #include "pages/image_data.h"
 
 #include <QDateTime>
-#include <QMutex>
+#include <mutex>
 #include <QString>
 #include <QStringList>
 
@@ -93,7 +93,8 @@ private:
     const QString m_imagesPath;
     const QString m_filesPath;
 
-    mutable QRecursiveMutex m_imagesLock;
+    // Standard locks rather than Qt's: their locking is visible to the thread sanitizer.
+    mutable std::recursive_mutex m_imagesLock;
     QStringList imagesDB_sl;    // sorted by CompareTextNoCase
     PageUrlIndex m_pageIndex;
     QDateTime imagesDbFileTime; // invalid when not known
@@ -105,7 +106,7 @@ private:
     QByteArray m_syncedTail;
     qint64 m_sizeSeen = -1;
 
-    mutable QMutex m_filesLock;
+    mutable std::mutex m_filesLock;
     QStringList filesDB_sl;     // in the order the files were saved
     FileKeyIndex m_fileIndex;
 };

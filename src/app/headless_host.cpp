@@ -21,7 +21,7 @@ THeadlessHost::THeadlessHost(QueueState &queues, TQueueRows &rows, PictureDataba
 
 void THeadlessHost::setFolders(const QString &outputFolder, const QString &subfolder)
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     m_outputFolder = outputFolder;
     m_subfolder = subfolder;
 }
@@ -40,7 +40,7 @@ void THeadlessHost::SetListViewQueueStatus(const QString &caption, RowStatus sta
 {
     m_rows.SetListViewQueueStatus(caption, status);
     if (status == RowStatus::Working) {
-        QMutexLocker lock(&m_lock);
+        std::lock_guard lock(m_lock);
         m_workingOn = caption;
     }
 }
@@ -98,7 +98,7 @@ void THeadlessHost::PublishImage(const QString &fileName, const QString &url)
 
 void THeadlessHost::ShowDownloading(const DownloadProgress &progress)
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     m_downloading = progress;
 }
 
@@ -107,7 +107,7 @@ void THeadlessHost::NotEnoughDiskSpace()
     QString folder;
     QString newestShown;
     {
-        QMutexLocker lock(&m_lock);
+        std::lock_guard lock(m_lock);
         folder = m_outputFolder;
         newestShown = m_lastShownMessage;
     }
@@ -116,7 +116,7 @@ void THeadlessHost::NotEnoughDiskSpace()
 
 QString THeadlessHost::OutputFolder()
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     return m_outputFolder;
 }
 
@@ -125,7 +125,7 @@ QString THeadlessHost::DefaultTargetFolder()
     QString folder;
     QString subfolder;
     {
-        QMutexLocker lock(&m_lock);
+        std::lock_guard lock(m_lock);
         folder = m_outputFolder;
         subfolder = m_subfolder;
     }
@@ -142,32 +142,32 @@ int THeadlessHost::DrainMessages(const std::function<void(const QString &)> &sin
     ORVIX_ASSERT_MAIN_THREAD();
     return DrainLogMessages([&](const QString &message) {
         sink(message);
-        QMutexLocker lock(&m_lock);
+        std::lock_guard lock(m_lock);
         m_lastShownMessage = message;
     });
 }
 
 QStringList THeadlessHost::takeEvents()
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     return std::exchange(m_events, {});
 }
 
 DownloadProgress THeadlessHost::downloading() const
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     return m_downloading;
 }
 
 QString THeadlessHost::workingOn() const
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     return m_workingOn;
 }
 
 void THeadlessHost::addEvent(const QString &event)
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     m_events << event;
 }
 

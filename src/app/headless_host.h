@@ -9,7 +9,7 @@
 
 #include "engine/worker_host.h"
 
-#include <QMutex>
+#include <mutex>
 #include <QString>
 #include <QStringList>
 
@@ -76,7 +76,7 @@ private:
     std::function<IPageLoader *()> m_loaderFactory;
     IPageLoader *m_loader = nullptr; // main thread only
 
-    mutable QMutex m_lock;
+    mutable std::mutex m_lock; // a standard lock: the thread sanitizer sees it
     QString m_outputFolder;
     QString m_subfolder;
     QStringList m_events;

@@ -7,13 +7,13 @@ namespace orvix {
 
 void TQueueRows::setListener(IQueueRowsListener *listener)
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     m_listener = listener;
 }
 
 void TQueueRows::AddToListViewQueue(const QString &caption, const QString &queueLine)
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     m_rows.prepend({caption, RowStatus::Waiting, queueLine});
     if (m_listener)
         m_listener->rowInserted(0, m_rows.constFirst());
@@ -25,7 +25,7 @@ void TQueueRows::AddToListViewQueue(const QString &caption, const QString &queue
 void TQueueRows::SetListViewQueueStatus(const QString &caption, RowStatus status)
 {
     {
-        QMutexLocker lock(&m_lock);
+        std::lock_guard lock(m_lock);
         const int row = rowOfCaption(caption);
         if (row >= 0) {
             setStatusAt(row, status);
@@ -42,7 +42,7 @@ void TQueueRows::SetListViewQueueStatus(const QString &caption, RowStatus status
 
 int TQueueRows::RemoveRows(const std::function<bool(const TQueueRow &)> &pick)
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     int removed = 0;
     for (qsizetype i = m_rows.size() - 1; i >= 0; --i) {
         if (pick(m_rows[i])) {
@@ -55,7 +55,7 @@ int TQueueRows::RemoveRows(const std::function<bool(const TQueueRow &)> &pick)
 
 void TQueueRows::CancelWaitingRows()
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     for (int i = 0; i < m_rows.size(); ++i)
         if (m_rows[i].status == RowStatus::Waiting)
             setStatusAt(i, RowStatus::Canceled);
@@ -63,7 +63,7 @@ void TQueueRows::CancelWaitingRows()
 
 QList<TQueueRow> TQueueRows::TakeRowsToRequeue()
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     QList<TQueueRow> taken;
     for (int i = int(m_rows.size()) - 1; i >= 0; --i) {
         const RowStatus status = m_rows[i].status;
@@ -77,25 +77,25 @@ QList<TQueueRow> TQueueRows::TakeRowsToRequeue()
 
 QList<TQueueRow> TQueueRows::rows() const
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     return m_rows;
 }
 
 int TQueueRows::count() const
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     return int(m_rows.size());
 }
 
 TQueueRow TQueueRows::rowAt(int row) const
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     return m_rows.value(row);
 }
 
 QStringList TQueueRows::captionsWithStatus(RowStatus status) const
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     QStringList captions;
     for (const TQueueRow &row : m_rows)
         if (row.status == status)

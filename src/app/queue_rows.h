@@ -12,7 +12,7 @@
 #include "queue/queue_view.h"
 
 #include <QList>
-#include <QMutex>
+#include <mutex>
 #include <QString>
 
 #include <functional>
@@ -77,7 +77,7 @@ private:
     void removeAt(int row);                          // lock held
 
     const RunControl &m_run;
-    mutable QMutex m_lock;
+    mutable std::mutex m_lock; // a standard lock: the thread sanitizer sees it
     QList<TQueueRow> m_rows;
     IQueueRowsListener *m_listener = nullptr;
 };

@@ -2,7 +2,6 @@
 
 #include "log.h"
 
-#include <QMutexLocker>
 #include <atomic>
 
 namespace orvix {
@@ -64,7 +63,7 @@ bool AskYesNoCancel(QObject *owner, const QString &text, const QString &caption)
 
 void ScriptedDialogs::record(const QString &line)
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     m_shown.append(line);
 }
 
@@ -94,13 +93,13 @@ bool ScriptedDialogs::inputText(const QString &, const QString &prompt, QString 
 
 QStringList ScriptedDialogs::shown() const
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     return m_shown;
 }
 
 void ScriptedDialogs::clear()
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     m_shown.clear();
 }
 

@@ -13,7 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutexLocker>
+#include <mutex>
 
 #include <cerrno>
 #include <time.h>
@@ -26,7 +26,7 @@ struct QueueItemFiles::Folder
     explicit Folder(const QString &p) : path(p), names(p) {}
 
     const QString path;
-    mutable QMutex lock;
+    mutable std::mutex lock; // a standard lock: the thread sanitizer sees it
     ItemFileNames names;
     ItemFileIndex index;
     timespec lastStamp{0, 0};
@@ -129,7 +129,7 @@ QString QueueItemFiles::WriteItemFile(QueueKind queue, QStringView suffix, const
     const QString stem = m_session.sessionName + suffix.left(suffix.lastIndexOf(u'.')).toString();
     const QString extension = suffix.mid(suffix.lastIndexOf(u'.')).toString();
 
-    QMutexLocker lock(&f.lock);
+    std::lock_guard lock(f.lock);
     // Hidden and outside the session's mask, so neither a scan nor a resume ever reads it.
     DurableFile temporary(f.path);
     temporary.write(bytes);
@@ -150,7 +150,7 @@ bool QueueItemFiles::removeKnown(Folder &f, const QString &path)
 {
     const bool deleted = ::unlink(QFile::encodeName(path).constData()) == 0;
     if (deleted || errno == ENOENT) {
-        QMutexLocker lock(&f.lock);
+        std::lock_guard lock(f.lock);
         f.index.remove(path);
         f.names.released(path);
     }
@@ -165,7 +165,7 @@ bool QueueItemFiles::DeleteQueueItemFile(QueueKind queue, const QString &key)
     if (m_indexEnabled) {
         QStringList known;
         {
-            QMutexLocker lock(&f.lock);
+            std::lock_guard lock(f.lock);
             known = f.index.filesFor(key);
         }
         // A known file that has gone missing is dropped and the next one tried.
@@ -204,7 +204,7 @@ QString QueueItemFiles::scanForKey(Folder &f, const QString &key) const
 void QueueItemFiles::DeleteSessionQueueFiles()
 {
     for (Folder *f : {m_media.get(), m_page.get()}) {
-        QMutexLocker lock(&f->lock);
+        std::lock_guard lock(f->lock);
         for (const QString &name : ListFiles(f->path, SessionItemMask(m_session.sessionName)))
             DeleteFileIfExists(f->path + name);
         f->index.clear();
@@ -226,7 +226,7 @@ bool QueueItemFiles::IsOwnFile(const QString &path) const
     const Folder *f = folderOfPath(path);
     if (!f)
         return false;
-    QMutexLocker lock(&f->lock);
+    std::lock_guard lock(f->lock);
     return f->index.contains(path);
 }
 

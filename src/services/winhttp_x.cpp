@@ -223,7 +223,7 @@ void TWinHttpX::Connect()
     m_curl = curl_easy_init();
     m_cookies = curl_share_init();
     if (!m_curl || !m_cookies
-        || curl_share_setopt(static_cast<CURLSH *>(m_cookies), CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE) != CURLSHE_OK) {
+        || curl_share_setopt(m_cookies, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE) != CURLSHE_OK) {
         Disconnect();
         throw EWinHttpClientException(QStringLiteral("Not enough memory - URL:") + m_url);
     }
@@ -235,7 +235,7 @@ void TWinHttpX::Disconnect()
         curl_easy_cleanup(m_curl);
     m_curl = nullptr;
     if (m_cookies)
-        curl_share_cleanup(static_cast<CURLSH *>(m_cookies)); // after the handle that used it
+        curl_share_cleanup(m_cookies); // after the handle that used it
     m_cookies = nullptr;
 }
 

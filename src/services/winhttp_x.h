@@ -18,6 +18,7 @@
 #include <functional>
 
 typedef void CURL;
+typedef void CURLSH;
 
 namespace orvix {
 
@@ -147,7 +148,7 @@ private:
     int m_uploadBufferSize = 32768;
     TWinHttpAccessType m_accessType = TWinHttpAccessType::wHttpAt_NO_PROXY;
     CURL *m_curl = nullptr;
-    void *m_cookies = nullptr; // the session's cookie jar, a libcurl share kept across resets
+    CURLSH *m_cookies = nullptr; // the session's cookie jar, a libcurl share kept across resets
 
     // State of the running exchange.
     QString m_headerBlock;

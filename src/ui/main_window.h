@@ -212,6 +212,7 @@ private:
     void placeFloatingPanels();
     void restoreQueuePanel();
     void restoreWebPanel();
+    void keepAskingPanelsInFront();
     void queueScriptedLines();
     void takeScreenshotSoon();
     void buildLibraryParts(QSplitter *splitter1, QHBoxLayout *top);

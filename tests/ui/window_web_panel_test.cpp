@@ -6,6 +6,7 @@
 
 #include "ui/main_window.h"
 #include "ui/page_type_area.h"
+#include "ui/settings_panel.h"
 #include "ui/queue_message_panel.h"
 #include "ui/subfolder_edit.h"
 #include "ui/web_browser_k.h"
@@ -56,6 +57,22 @@ struct ShiftDesktop : IDesktop
     bool isShiftDown() override { return shift; }
     bool isControlDown() override { return false; }
 };
+
+// The first widget of the window that shows in front of part of panel, or of panel reaching
+// out of the window; empty when the whole panel can be seen.
+std::string coveringPanel(const QWidget *panel)
+{
+    const QWidget *window = panel->parentWidget();
+    if (!window->rect().contains(panel->geometry()))
+        return "(the window's edge)";
+    const QObjectList siblings = window->children(); // back to front
+    for (qsizetype i = siblings.indexOf(panel) + 1; i < siblings.size(); ++i) {
+        const auto *w = qobject_cast<const QWidget *>(siblings[i]);
+        if (w && !w->isWindow() && w->isVisible() && w->geometry().intersects(panel->geometry()))
+            return w->objectName().toStdString();
+    }
+    return {};
+}
 
 class WindowWebPanel : public test::WindowOnSite
 {
@@ -320,4 +337,21 @@ TEST_F(WindowWebPanel, ThumbnailsOfAPageLeftBehindNeverReachTheNextPage)
         EXPECT_EQ(f->WebImage->bitmap(), expected.bitmap()) << f->objectName().toStdString();
     }
     EXPECT_TRUE(test::waitUntil([&] { return thumbnailFilesLeft().isEmpty(); }, 10000)) << thumbnailFilesLeft().join(u' ').toStdString();
+}
+
+TEST_F(WindowWebPanel, PanelOpenedByAPageStaysBehindTheSettingsOfAFirstStart)
+{
+    const auto &page = setPage(1);
+    TFormMain &w = open(page.url);
+    ASSERT_TRUE(waitForPage(page));
+    ASSERT_FALSE(w.webPanel()->isHidden());
+    // A first start: the settings wait for the user in front of the panel the page opened.
+    ASSERT_TRUE(w.settingsPanel()->isVisible());
+    EXPECT_EQ(coveringPanel(w.settingsPanel()), "");
+
+    // Whatever the user opens comes in front: the web panel by its button, then the settings.
+    w.bSaveMultipleClick(true);
+    EXPECT_EQ(coveringPanel(w.webPanel()), "");
+    w.settingsPanel()->miGeneralSettingsClick(TSettingsPanel::kPageBrowsing);
+    EXPECT_EQ(coveringPanel(w.settingsPanel()), "");
 }

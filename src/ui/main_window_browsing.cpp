@@ -15,6 +15,7 @@
 #include "subfolder_edit.h"
 #include "web_panel_host.h"
 #include "widgets/panel_x.h"
+#include "widgets/varnel_page_control_x.h"
 #include "window_settings_controls.h"
 
 #include "app/program_context.h"
@@ -229,6 +230,7 @@ void TFormMain::bSaveMultipleClick(bool fromButton)
     m_webPanel->ShowInFront();
     if (!fromButton)
         keepAskingPanelsInFront();
+    fitWebPanelIntoBrowser();
     m_webPanel->MakeHeaderVisible();
     if (fromButton)
         m_webPanel->frame()->bRefreshStatusClick();
@@ -265,6 +267,18 @@ void TFormMain::RefreshWebPanel()
     m_webPanel->frame()->bRefreshStatusClick();
     if (!m_screenshotFile.isEmpty() && m_documentParsed)
         takeScreenshotSoon(); // the picture shows the panel once the saved pictures are marked
+}
+
+void TFormMain::fitWebPanelIntoBrowser()
+{
+    if (!m_webPanel || m_webPanel->isHidden() || !m_pcPanels)
+        return;
+    const QRect browser(m_pcPanels->mapTo(this, QPoint(0, 0)), m_pcPanels->size());
+    if (browser.isEmpty())
+        return; // not laid out yet
+    const QRect fitted = FitWebPanelIntoBrowser(m_webPanel->geometry(), browser);
+    if (fitted != m_webPanel->geometry())
+        m_webPanel->setGeometry(fitted);
 }
 
 void TFormMain::MaximizeWebPanel()

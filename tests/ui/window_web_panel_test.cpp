@@ -6,12 +6,14 @@
 
 #include "ui/main_window.h"
 #include "ui/page_type_area.h"
+#include "ui/picture_strips.h"
 #include "ui/settings_panel.h"
 #include "ui/queue_message_panel.h"
 #include "ui/subfolder_edit.h"
 #include "ui/web_browser_k.h"
 #include "ui/web_panel_host.h"
 #include "ui/widgets/image_x.h"
+#include "ui/widgets/varnel_page_control_x.h"
 
 #include "app/program_context.h"
 #include "engine/ie_http.h"
@@ -29,6 +31,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -354,4 +357,25 @@ TEST_F(WindowWebPanel, PanelOpenedByAPageStaysBehindTheSettingsOfAFirstStart)
     EXPECT_EQ(coveringPanel(w.webPanel()), "");
     w.settingsPanel()->miGeneralSettingsClick(TSettingsPanel::kPageBrowsing);
     EXPECT_EQ(coveringPanel(w.settingsPanel()), "");
+}
+
+TEST_F(WindowWebPanel, PanelStaysWithinTheBrowserWhenTheStripsShowBelowIt)
+{
+    const auto &page = setPage(1);
+    TFormMain &w = open(page.url);
+    ASSERT_TRUE(waitForPage(page));
+    const auto browserArea = [&] {
+        return QRect(w.wbMainBrowser()->mapTo(&w, QPoint(0, 0)), w.wbMainBrowser()->size());
+    };
+    EXPECT_LE(w.webPanel()->geometry().bottom(), browserArea().bottom());
+    const QPoint placed = w.webPanel()->pos();
+
+    // The first saved picture opens the strips under the browser: the panel gets shorter.
+    w.strips()->ShowBottomStrip();
+    QCoreApplication::processEvents();
+    const QRect browser = browserArea();
+    ASSERT_LE(browser.bottom(), w.strips()->pcBottom()->mapTo(&w, QPoint(0, 0)).y());
+    EXPECT_LE(w.webPanel()->geometry().bottom(), browser.bottom());
+    EXPECT_LE(w.webPanel()->geometry().right(), browser.right());
+    EXPECT_EQ(w.webPanel()->pos(), placed);
 }

@@ -313,6 +313,8 @@ void TPictureStrips::FileRenamed(const QString &oldPath, const QString &newPath)
 
 void TPictureStrips::layOutStrip(TStrip &strip)
 {
+    QScrollBar *bar = strip.ScrollBox->horizontalScrollBar();
+    const bool atEnd = bar->value() >= strip.PrevPosition;
     int x = 0;
     int height = 0;
     for (TFrameX *frame : std::as_const(strip.FramesXAr)) {
@@ -322,6 +324,13 @@ void TPictureStrips::layOutStrip(TStrip &strip)
     }
     strip.LastFrameX = x;
     resizeRow(strip, x, height);
+    // A preview that came out at another size than foreseen moves the strip's end: the session
+    // strip keeps following the newest picture, and knows where its end now is.
+    if (&strip == &m_session) {
+        if (atEnd)
+            bar->setValue(strip.LastFrameX);
+        strip.PrevPosition = strip.LastFrameX - strip.ScrollBox->width();
+    }
 }
 
 int TPictureStrips::thumbnailsPending() const

@@ -184,6 +184,31 @@ TEST_F(Strips, FramesShowTheirPictureTitleTagsAndNewestFrame)
     EXPECT_EQ(bar->value(), 0);
 }
 
+// Pictures that cannot be read get a small mark in place of the frame foreseen: the strip gets
+// shorter, and the next picture saved is still shown at its end.
+TEST_F(Strips, SessionStripEndsAtTheNewestPictureAfterPreviewsChangeSize)
+{
+    const QString broken = pictures() + QStringLiteral("/1_a Broken.jpg");
+    QDir().mkpath(pictures());
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a picture");
+    file.close();
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(strips->AddPictureFrame("session", broken));
+    settle();
+    QApplication::processEvents();
+    const TStrip &strip = strips->sessionStrip();
+    QScrollBar *bar = strip.ScrollBox->horizontalScrollBar();
+    ASSERT_LT(strip.FramesXAr[0]->width(), TPictureStrips::kFrameHeight); // smaller than foreseen
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(strip.PrevPosition, strip.LastFrameX - strip.ScrollBox->width());
+
+    strips->AddPictureFrame("session", picture(QStringLiteral("2_b Lake.png")));
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
 TEST_F(Strips, ThumbnailIsCachedReusedAndRebuiltWhenThePictureIsNewer)
 {
     const QString file = picture(QStringLiteral("5_e Red_o.jpg"), QSize(600, 300), Qt::red);

@@ -20,6 +20,7 @@ struct NoPictures : IPictureRecords
 {
     bool IsAlreadyDownloaded(const QString &) override { return false; }
     void RecordQueuedPicture(const TImageData &) override {}
+    void RecordFoundPicture(const TImageData &, const QString &) override {}
 };
 
 void QueueAndFinishPages(benchmark::State &state)

@@ -34,6 +34,7 @@ struct NoPictures : IPictureRecords
 {
     bool IsAlreadyDownloaded(const QString &) override { return false; }
     void RecordQueuedPicture(const TImageData &) override {}
+    void RecordFoundPicture(const TImageData &, const QString &) override {}
 };
 
 QString fileUrl(int i) { return QStringLiteral("http://127.0.0.1:8080/%1/%2_5f3a9c_o.jpg").arg(i % 97).arg(100000 + i); }

@@ -15,6 +15,7 @@
 #include "foundation/text.h"
 #include "foundation/run_control.h"
 #include "queue/queue_line.h"
+#include "pages/image_data.h"
 #include "queue/queue_state.h"
 
 #include <QScopeGuard>
@@ -243,8 +244,17 @@ TThreadDownloadMediaItems::Result TThreadDownloadMediaItems::downloadInto(const 
             return Result::Busy;
         // The same picture queued twice in this run is saved twice, under a new name; one saved
         // elsewhere is not saved again.
-        if (!m_savedHere.contains(folder + key) && PictureFileInFolder(folder, key)) {
+        const QString saved = m_savedHere.contains(folder + key) ? QString() : FindPictureFileInFolder(folder, key);
+        if (!saved.isEmpty()) {
             LogMessage(QStringLiteral("Picture already saved: ") + media.pageUrl);
+            if (key.contains(u'_')) {
+                TImageData picture;
+                picture.ImageId = TextBefore(key, u"_");
+                picture.ImageSecretID = TextAfter(key, u"_");
+                picture.ImageIdX = key;
+                picture.PageUrl = media.pageUrl;
+                m_queues.RecordFoundPicture(picture, saved);
+            }
             return Result::AlreadySaved;
         }
     }

@@ -259,8 +259,12 @@ bool TThreadDownloadPageItems::alreadyQueuedOrSaved(const TImageData &picture, c
         }
     }
     const QString folder = page.targetFolder.isEmpty() ? m_host.DefaultTargetFolder() : page.targetFolder;
-    if (!folder.isEmpty() && PictureFileInFolder(PictureFolder(folder), picture.ImageIdX)) {
+    const QString saved = folder.isEmpty() ? QString() : FindPictureFileInFolder(PictureFolder(folder), picture.ImageIdX);
+    if (!saved.isEmpty()) {
         LogMessage(QStringLiteral("Picture already saved: ") + picture.PageUrl);
+        // Counted as saved from now on, so the lookups agree with the folder and the next
+        // attempt to save it is not queued at all.
+        m_queues.RecordFoundPicture(picture, saved);
         return true;
     }
     return false;

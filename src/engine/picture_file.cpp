@@ -279,19 +279,19 @@ void RemoveStaleTemporaryFiles(const QString &folder)
     RemoveStaleDurableFiles(folder);
 }
 
-bool PictureFileInFolder(const QString &folder, const QString &key)
+QString FindPictureFileInFolder(const QString &folder, const QString &key)
 {
     if (key.isEmpty())
-        return false;
+        return QString();
     const bool plainKey = !key.contains(u'*') && !key.contains(u'?') && !key.contains(u'[');
     const QStringList names = QDir(folder).entryList(plainKey ? QStringList{key + u'*'} : QStringList(),
                                                      QDir::Files);
     for (const QString &name : names) {
         if (name.size() > key.size() && name.startsWith(key)
             && (name[key.size()] == u' ' || name[key.size()] == u'.'))
-            return true;
+            return QDir(folder).filePath(name);
     }
-    return false;
+    return QString();
 }
 
 } // namespace orvix

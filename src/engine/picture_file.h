@@ -110,8 +110,12 @@ bool LooksLikePicture(QByteArrayView head);
 // killed while it wrote a picture).
 void RemoveStaleTemporaryFiles(const QString &folder);
 
-// Whether folder holds a saved file of the picture with this key (id + "_" + secret): a file
-// whose name is the key followed by a blank or by the extension.
-bool PictureFileInFolder(const QString &folder, const QString &key);
+// The saved file of the picture with this key (id + "_" + secret) in folder, full path: a file
+// whose name is the key followed by a blank or by the extension. Empty when there is none.
+QString FindPictureFileInFolder(const QString &folder, const QString &key);
+inline bool PictureFileInFolder(const QString &folder, const QString &key)
+{
+    return !FindPictureFileInFolder(folder, key).isEmpty();
+}
 
 } // namespace orvix

@@ -187,6 +187,17 @@ void PictureDatabase::RecordQueuedPicture(const TImageData &imageData)
     }
 }
 
+void PictureDatabase::RecordFoundPicture(const TImageData &imageData, const QString &fileName)
+{
+    const QString key = imageData.ImageId + QLatin1Char('_') + imageData.ImageSecretID;
+    // The record the page lookups take first must be this picture's; a corrupt or foreign one
+    // would leave the picture looking unsaved.
+    if (!FindImageRecordByPageUrl(imageData.PageUrl).startsWith(key + QLatin1Char('|')))
+        RecordQueuedPicture(imageData);
+    if (FindLocalFileByKey(key).isEmpty())
+        RegisterSavedFile(fileName);
+}
+
 qsizetype PictureDatabase::positionInList(const QString &record) const
 {
     // Records that compare equal without case keep their own order: find this exact one.

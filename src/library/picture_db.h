@@ -43,6 +43,9 @@ public:
 
     // Page worker: the record of a picture just put into the media queue, in memory and on disk.
     void RecordQueuedPicture(const TImageData &imageData);
+    // A worker found the picture's file already in its folder: from now on the picture counts as
+    // saved, as if this run had saved it. Its record and its file are each added when missing.
+    void RecordFoundPicture(const TImageData &imageData, const QString &fileName);
 
     QString FindImageRecordByPageUrl(const QString &pageUrl) const;
     // The picture key recorded for the page; empty when none (a corrupt record is reported

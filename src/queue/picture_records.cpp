@@ -14,4 +14,9 @@ void PictureDbRecords::RecordQueuedPicture(const TImageData &imageData)
     m_db.RecordQueuedPicture(imageData);
 }
 
+void PictureDbRecords::RecordFoundPicture(const TImageData &imageData, const QString &fileName)
+{
+    m_db.RecordFoundPicture(imageData, fileName);
+}
+
 } // namespace orvix

@@ -1,8 +1,8 @@
 #pragma once
 
 // What the queues need from the picture database: whether a picture page's picture is on disk
-// already, and recording a picture at the moment it is queued. The program passes its picture
-// database (PictureDbRecords); tests pass stand-ins.
+// already, and recording a picture at the moment it is queued or found saved. The program passes
+// its picture database (PictureDbRecords); tests pass stand-ins.
 
 #include "pages/image_data.h"
 
@@ -20,6 +20,8 @@ public:
     virtual bool IsAlreadyDownloaded(const QString &pageUrl) = 0;
     // Runs on the page worker's thread.
     virtual void RecordQueuedPicture(const TImageData &imageData) = 0;
+    // A worker found the picture's file already saved: it counts as downloaded from now on.
+    virtual void RecordFoundPicture(const TImageData &imageData, const QString &fileName) = 0;
 };
 
 class PictureDbRecords : public IPictureRecords
@@ -28,6 +30,7 @@ public:
     explicit PictureDbRecords(PictureDatabase &db) : m_db(db) {}
     bool IsAlreadyDownloaded(const QString &pageUrl) override;
     void RecordQueuedPicture(const TImageData &imageData) override;
+    void RecordFoundPicture(const TImageData &imageData, const QString &fileName) override;
 
 private:
     PictureDatabase &m_db;

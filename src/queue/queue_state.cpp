@@ -101,6 +101,11 @@ bool QueueState::QueuePicture(const QString &downloadUrl, const QString &picture
     return true;
 }
 
+void QueueState::RecordFoundPicture(const TImageData &picture, const QString &fileName)
+{
+    m_pictures.RecordFoundPicture(picture, fileName);
+}
+
 void QueueState::QueueResumedMedia(const QString &line)
 {
     ORVIX_ASSERT_MAIN_THREAD();

@@ -18,6 +18,7 @@
 namespace orvix {
 
 class IPictureRecords;
+struct TImageData;
 class IQueueView;
 class RunControl;
 
@@ -55,6 +56,10 @@ public:
     bool QueuePicture(const QString &downloadUrl, const QString &pictureId, const QString &secretId,
                       const QString &title, const QString &reserved, const QString &pageUrl,
                       const QString &targetFolder, const QString &tags, IQueueView &worker);
+
+    // Workers: the picture's file (full path) was found saved already; the picture database
+    // counts it as downloaded from now on.
+    void RecordFoundPicture(const TImageData &picture, const QString &fileName);
 
     // Main thread, on resume: a media line of an interrupted session goes back to the end of the
     // media queue with its row (caption: its download URL) and a new item file of this session.

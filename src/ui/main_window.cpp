@@ -162,6 +162,9 @@ void TFormMain::buildWindow()
     debugLayout->addWidget(m_debugPage);
     m_pcPanels->setHideAllTabs(true);
     m_pcPanels->Loaded();
+    // The strips growing below the browser, or the window shrinking, must not leave the web
+    // panel lying over them.
+    m_pcPanels->installEventFilter(this);
 
     auto *splitter1 = new QSplitter(Qt::Vertical);
     splitter1->setObjectName(QStringLiteral("splitter1"));
@@ -488,6 +491,13 @@ bool TFormMain::event(QEvent *event)
     if (event->type() == QEvent::Resize && m_settingsPanel)
         m_settingsPanel->FormResize();
     return QMainWindow::event(event);
+}
+
+bool TFormMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_pcPanels && event->type() == QEvent::Resize)
+        fitWebPanelIntoBrowser();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFormMain::LogMessageInternal(const QString &s)

@@ -201,6 +201,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildWindow();
@@ -212,6 +213,9 @@ private:
     void placeFloatingPanels();
     void restoreQueuePanel();
     void restoreWebPanel();
+    void keepAskingPanelsInFront();
+    // Keeps the web panel off the strips when it shows or the browser's area changes.
+    void fitWebPanelIntoBrowser();
     void queueScriptedLines();
     void takeScreenshotSoon();
     void buildLibraryParts(QSplitter *splitter1, QHBoxLayout *top);

@@ -2,6 +2,12 @@
 // steps, and what the top bar and the picture panel ask of the window.
 
 #include "main_window.h"
+#include "edit_tags_panel.h"
+#include "favorites_panel.h"
+#include "private_picture_panel.h"
+#include "resume_panel.h"
+#include "settings_panel.h"
+#include "worker_host_window.h"
 #include "paste_urls_panel.h"
 #include "queue_status_panel.h"
 
@@ -9,6 +15,7 @@
 #include "subfolder_edit.h"
 #include "web_panel_host.h"
 #include "widgets/panel_x.h"
+#include "widgets/varnel_page_control_x.h"
 #include "window_settings_controls.h"
 
 #include "app/program_context.h"
@@ -221,9 +228,28 @@ void TFormMain::bSaveMultipleClick(bool fromButton)
     }
     m_pageType->HideSaveMultiple();
     m_webPanel->ShowInFront();
+    if (!fromButton)
+        keepAskingPanelsInFront();
+    fitWebPanelIntoBrowser();
     m_webPanel->MakeHeaderVisible();
     if (fromButton)
         m_webPanel->frame()->bRefreshStatusClick();
+}
+
+// A page that loaded opens the web panel by itself: it comes before the browser and the other
+// panels, but not before a panel the user has open to answer (the settings of a first start).
+void TFormMain::keepAskingPanelsInFront()
+{
+    const QList<QWidget *> asking{m_settingsPanel, m_favoritesPanel, m_pastePanel, m_resumePanel, m_editTags,
+                                  m_workerHost ? m_workerHost->privatePanel() : nullptr};
+    // Children are listed back to front: the first one open is the one to stay under.
+    for (QObject *child : children()) {
+        auto *panel = qobject_cast<QWidget *>(child);
+        if (panel && panel != m_webPanel && panel->isVisible() && asking.contains(panel)) {
+            m_webPanel->stackUnder(panel);
+            return;
+        }
+    }
 }
 
 void TFormMain::CloseWebPanel()
@@ -241,6 +267,18 @@ void TFormMain::RefreshWebPanel()
     m_webPanel->frame()->bRefreshStatusClick();
     if (!m_screenshotFile.isEmpty() && m_documentParsed)
         takeScreenshotSoon(); // the picture shows the panel once the saved pictures are marked
+}
+
+void TFormMain::fitWebPanelIntoBrowser()
+{
+    if (!m_webPanel || m_webPanel->isHidden() || !m_pcPanels)
+        return;
+    const QRect browser(m_pcPanels->mapTo(this, QPoint(0, 0)), m_pcPanels->size());
+    if (browser.isEmpty())
+        return; // not laid out yet
+    const QRect fitted = FitWebPanelIntoBrowser(m_webPanel->geometry(), browser);
+    if (fitted != m_webPanel->geometry())
+        m_webPanel->setGeometry(fitted);
 }
 
 void TFormMain::MaximizeWebPanel()

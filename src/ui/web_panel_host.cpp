@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace orvix {
 
 QRect RestoredWebPanelGeometry(const QRect &saved, const QRect &current, const QSize &window, const QSize &screen)
@@ -27,6 +29,27 @@ QRect RestoredWebPanelGeometry(const QRect &saved, const QRect &current, const Q
         r.setHeight(400);
     if (r.left() < 50 || r.left() > screen.width() - 200 || r.top() < 50 || r.top() > screen.height() - 200)
         r.moveTo((window.width() - r.width()) / 2, (window.height() - r.height()) / 2);
+    return r;
+}
+
+QRect FitWebPanelIntoBrowser(const QRect &panel, const QRect &browser)
+{
+    // Below this the panel's top rows and one row of frames no longer fit.
+    constexpr int kMinWidth = 400;
+    constexpr int kMinHeight = 250;
+    QRect r = panel;
+    if (r.bottom() > browser.bottom()) {
+        const int height = std::max(browser.bottom() - r.top() + 1, std::min(kMinHeight, browser.height()));
+        r.setHeight(std::min(r.height(), height));
+        if (r.bottom() > browser.bottom())
+            r.moveBottom(browser.bottom());
+    }
+    if (r.right() > browser.right()) {
+        const int width = std::max(browser.right() - r.left() + 1, std::min(kMinWidth, browser.width()));
+        r.setWidth(std::min(r.width(), width));
+        if (r.right() > browser.right())
+            r.moveRight(browser.right());
+    }
     return r;
 }
 

@@ -18,6 +18,11 @@ class TFormMain;
 // screen's size. Widths and heights below 100 become 700 and 400; a panel near or over the
 // screen's edges is centred in the window.
 QRect RestoredWebPanelGeometry(const QRect &saved, const QRect &current, const QSize &window, const QSize &screen);
+// The web panel kept within browser (the browser's area in the window's coordinates), so that it
+// never lies over the picture strips below the browser: a panel reaching past the browser's
+// bottom or right edge is made smaller, down to a usable size, and moved up or left only as far
+// as that size needs. Its left and top stay where they are whenever that is enough.
+QRect FitWebPanelIntoBrowser(const QRect &panel, const QRect &browser);
 
 class TWebPanelCaption : public TCaptionPanelK
 {

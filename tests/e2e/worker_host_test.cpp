@@ -104,6 +104,7 @@ struct NoRecords : IPictureRecords
 {
     bool IsAlreadyDownloaded(const QString &) override { return false; }
     void RecordQueuedPicture(const TImageData &) override {}
+    void RecordFoundPicture(const TImageData &, const QString &) override {}
 };
 
 TEST(HeadlessHost, FullDiskIsReportedOnceUntilAnotherMessage)

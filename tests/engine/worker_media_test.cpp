@@ -87,6 +87,25 @@ TEST_F(MediaWorkerTest, SavesEachLineUnderItsOwnNameWithTheServersBytes)
     EXPECT_EQ(host.finishedReports(), 1);
 }
 
+TEST_F(MediaWorkerTest, PictureFoundSavedIsNotFetchedAndCountsAsSaved)
+{
+    const auto &p = publicPicture();
+    QDir().mkpath(pictures());
+    const QString existing = pictures() + baseOf(p) + QStringLiteral(".jpg");
+    QFile file(existing);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    queuePicture(p);
+    runWorker();
+    ASSERT_TRUE(waitFor([&] { return mediaQueueDone(); }));
+    stop();
+
+    EXPECT_EQ(everyFile(), QStringList{baseOf(p) + QStringLiteral(".jpg")});
+    EXPECT_EQ(host.published(), QStringList());
+    EXPECT_EQ(host.statusOf(p.largestFileUrl), QStringLiteral("done"));
+    EXPECT_EQ(records.found(), QStringList{p.idX + u'|' + p.pageUrl + u'|' + existing});
+}
+
 TEST(PictureFileNames, ExtensionFollowsTheAddress)
 {
     const struct

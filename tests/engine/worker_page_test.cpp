@@ -323,6 +323,9 @@ TEST_F(PageWorkerTest, ResumedPageLineDoesNotQueueItsPictureAgain)
     EXPECT_EQ(lines(queues->MediaQueue), (QStringList{mediaLineFor(waiting), mediaLineFor(fresh)}));
     for (const auto *p : {&waiting, &saved, &fresh})
         EXPECT_EQ(host.statusOf(PageRowCaption(p->pageUrl)), QStringLiteral("done"));
+    // The file found counts as saved from now on; the queued picture got its usual record only.
+    EXPECT_EQ(records.found(), QStringList{saved.idX + u'|' + saved.pageUrl + u'|' + file.fileName()});
+    EXPECT_EQ(records.records(), QStringList{fresh.idX + u'|' + fresh.pageUrl});
 }
 
 } // namespace

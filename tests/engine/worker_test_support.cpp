@@ -180,10 +180,22 @@ void WorkerFakePictures::RecordQueuedPicture(const TImageData &d)
     m_records.append(d.ImageIdX + u'|' + d.PageUrl);
 }
 
+void WorkerFakePictures::RecordFoundPicture(const TImageData &d, const QString &fileName)
+{
+    QMutexLocker lock(&m_lock);
+    m_found.append(d.ImageId + u'_' + d.ImageSecretID + u'|' + d.PageUrl + u'|' + fileName);
+}
+
 QStringList WorkerFakePictures::records() const
 {
     QMutexLocker lock(&m_lock);
     return m_records;
+}
+
+QStringList WorkerFakePictures::found() const
+{
+    QMutexLocker lock(&m_lock);
+    return m_found;
 }
 
 void WorkerSandbox::SetUp()

@@ -80,13 +80,16 @@ struct WorkerFakePictures : IPictureRecords
 {
     bool IsAlreadyDownloaded(const QString &pageUrl) override;
     void RecordQueuedPicture(const TImageData &d) override;
+    void RecordFoundPicture(const TImageData &d, const QString &fileName) override;
     QStringList records() const;
+    QStringList found() const; // "key|page URL|file" of each picture found saved
     bool failRecords = false; // RecordQueuedPicture raises
     QStringList onDisk;       // page URLs counted as downloaded
 
 private:
     mutable QMutex m_lock;
     QStringList m_records;
+    QStringList m_found;
 };
 
 class WorkerSandbox : public EngineFixture

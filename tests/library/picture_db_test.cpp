@@ -78,6 +78,36 @@ TEST_F(PictureDbTest, DownloadedMeansRecordedAndFileStillOnDisk)
                       + path("pics/5_ef Never saved.jpg") + "\r\n").toUtf8());
 }
 
+// A file found in the folder by a worker makes the picture count as saved, on disk too, and
+// only what was missing is written.
+TEST_F(PictureDbTest, FoundFileCountsAsSavedOnce)
+{
+    db->LoadImagesDb();
+    const QString page = QStringLiteral("http://h/photos/u/12/");
+    const QString twelve = touch("pics/12_ab Sunset.jpg");
+    ASSERT_FALSE(db->IsAlreadyDownloaded(page));
+
+    db->RecordFoundPicture(picture("12", "ab", page), twelve);
+    db->RecordFoundPicture(picture("12", "ab", page), twelve);
+    EXPECT_TRUE(db->IsAlreadyDownloaded(page));
+    EXPECT_EQ(db->imagesSnapshot().size(), 1);
+    EXPECT_EQ(db->filesSnapshot(), QStringList{twelve});
+
+    PictureDatabase reopened(folder());
+    reopened.LoadImagesDb();
+    reopened.LoadOrRebuildFilesDb(QString());
+    EXPECT_TRUE(reopened.IsAlreadyDownloaded(page));
+
+    // Queued earlier, its file saved by another run: only the file is added.
+    const QString page5 = QStringLiteral("http://h/photos/u/5/");
+    db->RecordQueuedPicture(picture("5", "ef", page5));
+    const QString five = touch("pics/5_ef Lake.jpg");
+    db->RecordFoundPicture(picture("5", "ef", page5), five);
+    EXPECT_TRUE(db->IsAlreadyDownloaded(page5));
+    EXPECT_EQ(db->imagesSnapshot().size(), 2);
+    EXPECT_EQ(db->filesSnapshot(), (QStringList{twelve, five}));
+}
+
 TEST_F(PictureDbTest, RecordsWithOtherThanThreeFieldsAreReportedAsCorrupt)
 {
     writeFile("pd_images.db", kBom + "12_ab|http://h/photos/u/12/x|y|2024-01-01 10:00:00.000\r\n"

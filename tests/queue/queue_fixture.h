@@ -40,6 +40,7 @@ struct FakePictures : IPictureRecords
     {
         records.append(d.ImageId + u'_' + d.ImageSecretID + u'|' + d.PageUrl);
     }
+    void RecordFoundPicture(const TImageData &, const QString &) override {}
     QSet<QString> onDisk;
     QStringList records;
 };

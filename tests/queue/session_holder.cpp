@@ -25,6 +25,7 @@ struct NoPictures : IPictureRecords
 {
     bool IsAlreadyDownloaded(const QString &) override { return false; }
     void RecordQueuedPicture(const TImageData &) override {}
+    void RecordFoundPicture(const TImageData &, const QString &) override {}
 };
 
 void say(const QString &text)

@@ -3,6 +3,7 @@
 #include "test_support.h"
 
 #include "ui/web_panel.h"
+#include "ui/web_panel_host.h"
 #include "ui/widgets/caption_panel.h"
 #include "ui/widgets/image_x.h"
 
@@ -394,4 +395,19 @@ TEST(WebPanel, AFrameShownQueuedLooksAgainOnceItsLineLeavesTheQueues)
     EXPECT_TRUE(test::waitUntil([&] { return f[1]->edFrameStatus->isHidden(); }, 5000));
     EXPECT_NE(f[1]->borderColour(), TFrameWebFrame::kQueuedColour);
     EXPECT_FALSE(p.panel.queuedCheck()->isActive()); // nothing left to look at
+}
+
+TEST(WebPanelPlace, PanelIsKeptWithinTheBrowser)
+{
+    const QRect browser(0, 134, 1280, 520); // bottom 653, right 1279
+    const struct { QRect panel, browser, expected; const char *why; } cases[] = {
+        {{60, 150, 700, 400}, browser, {60, 150, 700, 400}, "inside: left as the user placed it"},
+        {{60, 54, 700, 600}, browser, {60, 54, 700, 600}, "maximized: over the top panel, ending at the strips"},
+        {{60, 120, 700, 600}, browser, {60, 120, 700, 534}, "reaching over the strips: shorter"},
+        {{60, 500, 700, 400}, browser, {60, 404, 700, 250}, "too low for a usable height: moved up"},
+        {{900, 150, 700, 400}, browser, {880, 150, 400, 400}, "past the right edge: narrower, then moved left"},
+        {{60, 150, 700, 400}, {0, 134, 1280, 150}, {60, 134, 700, 150}, "a browser lower than usable: its height"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(FitWebPanelIntoBrowser(c.panel, c.browser), c.expected) << c.why;
 }

@@ -6,11 +6,14 @@
 
 #include "ui/main_window.h"
 #include "ui/page_type_area.h"
+#include "ui/picture_strips.h"
+#include "ui/settings_panel.h"
 #include "ui/queue_message_panel.h"
 #include "ui/subfolder_edit.h"
 #include "ui/web_browser_k.h"
 #include "ui/web_panel_host.h"
 #include "ui/widgets/image_x.h"
+#include "ui/widgets/varnel_page_control_x.h"
 
 #include "app/program_context.h"
 #include "engine/ie_http.h"
@@ -28,6 +31,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -56,6 +60,22 @@ struct ShiftDesktop : IDesktop
     bool isShiftDown() override { return shift; }
     bool isControlDown() override { return false; }
 };
+
+// The first widget of the window that shows in front of part of panel, or of panel reaching
+// out of the window; empty when the whole panel can be seen.
+std::string coveringPanel(const QWidget *panel)
+{
+    const QWidget *window = panel->parentWidget();
+    if (!window->rect().contains(panel->geometry()))
+        return "(the window's edge)";
+    const QObjectList siblings = window->children(); // back to front
+    for (qsizetype i = siblings.indexOf(panel) + 1; i < siblings.size(); ++i) {
+        const auto *w = qobject_cast<const QWidget *>(siblings[i]);
+        if (w && !w->isWindow() && w->isVisible() && w->geometry().intersects(panel->geometry()))
+            return w->objectName().toStdString();
+    }
+    return {};
+}
 
 class WindowWebPanel : public test::WindowOnSite
 {
@@ -320,4 +340,42 @@ TEST_F(WindowWebPanel, ThumbnailsOfAPageLeftBehindNeverReachTheNextPage)
         EXPECT_EQ(f->WebImage->bitmap(), expected.bitmap()) << f->objectName().toStdString();
     }
     EXPECT_TRUE(test::waitUntil([&] { return thumbnailFilesLeft().isEmpty(); }, 10000)) << thumbnailFilesLeft().join(u' ').toStdString();
+}
+
+TEST_F(WindowWebPanel, PanelOpenedByAPageStaysBehindTheSettingsOfAFirstStart)
+{
+    const auto &page = setPage(1);
+    TFormMain &w = open(page.url);
+    ASSERT_TRUE(waitForPage(page));
+    ASSERT_FALSE(w.webPanel()->isHidden());
+    // A first start: the settings wait for the user in front of the panel the page opened.
+    ASSERT_TRUE(w.settingsPanel()->isVisible());
+    EXPECT_EQ(coveringPanel(w.settingsPanel()), "");
+
+    // Whatever the user opens comes in front: the web panel by its button, then the settings.
+    w.bSaveMultipleClick(true);
+    EXPECT_EQ(coveringPanel(w.webPanel()), "");
+    w.settingsPanel()->miGeneralSettingsClick(TSettingsPanel::kPageBrowsing);
+    EXPECT_EQ(coveringPanel(w.settingsPanel()), "");
+}
+
+TEST_F(WindowWebPanel, PanelStaysWithinTheBrowserWhenTheStripsShowBelowIt)
+{
+    const auto &page = setPage(1);
+    TFormMain &w = open(page.url);
+    ASSERT_TRUE(waitForPage(page));
+    const auto browserArea = [&] {
+        return QRect(w.wbMainBrowser()->mapTo(&w, QPoint(0, 0)), w.wbMainBrowser()->size());
+    };
+    EXPECT_LE(w.webPanel()->geometry().bottom(), browserArea().bottom());
+    const QPoint placed = w.webPanel()->pos();
+
+    // The first saved picture opens the strips under the browser: the panel gets shorter.
+    w.strips()->ShowBottomStrip();
+    QCoreApplication::processEvents();
+    const QRect browser = browserArea();
+    ASSERT_LE(browser.bottom(), w.strips()->pcBottom()->mapTo(&w, QPoint(0, 0)).y());
+    EXPECT_LE(w.webPanel()->geometry().bottom(), browser.bottom());
+    EXPECT_LE(w.webPanel()->geometry().right(), browser.right());
+    EXPECT_EQ(w.webPanel()->pos(), placed);
 }

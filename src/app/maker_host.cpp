@@ -4,22 +4,21 @@
 #include "foundation/errors.h"
 #include "foundation/text.h"
 
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 
 namespace orvix {
 
 namespace {
 
 // Set once at start-up in the program; tests change it between cases, so reads are locked.
-QMutex makerLock;
+std::mutex makerLock;
 QString makerHost = QString::fromLatin1(DefaultMakerHost);
 
 } // namespace
 
 QString MakerHost()
 {
-    QMutexLocker lock(&makerLock);
+    std::lock_guard<std::mutex> lock(makerLock);
     return makerHost;
 }
 
@@ -38,7 +37,7 @@ void SetMakerHost(const QString &host)
         throw EOrvix(QStringLiteral("maker \"") + h
                      + QStringLiteral("\": the maker's service is reached over http:// only; give its host, as in maker=127.0.0.1:8081"));
     h = TextRemoveSuffix(h, u"/");
-    QMutexLocker lock(&makerLock);
+    std::lock_guard<std::mutex> lock(makerLock);
     makerHost = h.isEmpty() ? QString::fromLatin1(DefaultMakerHost) : h;
 }
 

@@ -6,7 +6,7 @@
 #include "foundation/message_quote.h"
 #include "foundation/run_control.h"
 
-#include <QMutex>
+#include <mutex>
 
 #include <chrono>
 #include <thread>
@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kAttempts = 5;
 
-QMutex g_timingLock;
+std::mutex g_timingLock;
 FetchPageTiming g_timing;
 
 // Sleeps in short steps so that closing the program is not held up by a retry pause.
@@ -33,13 +33,13 @@ void pause(const RunControl &run, int ms)
 
 FetchPageTiming GetFetchPageTiming()
 {
-    QMutexLocker lock(&g_timingLock);
+    std::lock_guard<std::mutex> lock(g_timingLock);
     return g_timing;
 }
 
 void SetFetchPageTiming(const FetchPageTiming &timing)
 {
-    QMutexLocker lock(&g_timingLock);
+    std::lock_guard<std::mutex> lock(g_timingLock);
     g_timing = timing;
 }
 

@@ -1,15 +1,14 @@
 #include "command_line.h"
 
 #include <QCoreApplication>
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 #include <optional>
 
 namespace orvix {
 
 namespace {
 
-QMutex g_argsMutex;
+std::mutex g_argsMutex;
 std::optional<QStringList> g_args;
 
 QString withSlash(const QString &s)
@@ -26,14 +25,14 @@ QString withoutSlash(const QString &s)
 
 void SetCommandLineArgs(const QStringList &args)
 {
-    QMutexLocker lock(&g_argsMutex);
+    std::lock_guard<std::mutex> lock(g_argsMutex);
     g_args = args;
 }
 
 QStringList CommandLineArgs()
 {
     {
-        QMutexLocker lock(&g_argsMutex);
+        std::lock_guard<std::mutex> lock(g_argsMutex);
         if (g_args)
             return *g_args;
     }

@@ -8,8 +8,7 @@
 #include "thread_string_list.h"
 #include "time_stamps.h"
 
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 #include <QStringEncoder>
 #include <cstdio>
 #include <fcntl.h>
@@ -19,7 +18,7 @@ namespace orvix {
 namespace {
 
 std::atomic<TLog *> g_programLog{nullptr};
-QMutex g_logFileLock;
+std::mutex g_logFileLock;
 
 // Another instance appends to the same program log; it holds the file only for one line.
 constexpr int kProgramLogLockWaitMs = 500;
@@ -115,7 +114,7 @@ void DebugMsg(const RunControl &run, const QString &s)
 
 void LogToFile(const QString &fileName, const QString &text)
 {
-    QMutexLocker lock(&g_logFileLock);
+    std::lock_guard<std::mutex> lock(g_logFileLock);
     QString path = fileName;
     if (!fileName.contains(u'/')) {
         ForceFolder(GetSettingsFolder());

@@ -5,8 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 #include <QStandardPaths>
 #include <QStorageInfo>
 
@@ -14,7 +13,7 @@ namespace orvix {
 
 namespace {
 
-QMutex g_settingsMutex;
+std::mutex g_settingsMutex;
 QString g_settingsFolder;
 
 QString exeFolderUncached()
@@ -58,14 +57,14 @@ QString ExeFolder()
 
 void SetSettingsFolder(const QString &folder)
 {
-    QMutexLocker lock(&g_settingsMutex);
+    std::lock_guard<std::mutex> lock(g_settingsMutex);
     g_settingsFolder = withSlash(folder);
 }
 
 QString GetSettingsFolder()
 {
     {
-        QMutexLocker lock(&g_settingsMutex);
+        std::lock_guard<std::mutex> lock(g_settingsMutex);
         if (!g_settingsFolder.isEmpty())
             return g_settingsFolder;
     }

@@ -4,22 +4,21 @@
 #include "foundation/errors.h"
 #include "foundation/text.h"
 
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 
 namespace orvix {
 
 namespace {
 
 // Set once at start-up in the program; tests change it between cases, so reads are locked.
-QMutex siteLock;
+std::mutex siteLock;
 QString siteHost = QString::fromLatin1(DefaultSiteHost);
 
 } // namespace
 
 QString SiteHost()
 {
-    QMutexLocker lock(&siteLock);
+    std::lock_guard<std::mutex> lock(siteLock);
     return siteHost;
 }
 
@@ -46,7 +45,7 @@ void SetSiteHost(const QString &host)
         throw EOrvix(QStringLiteral("site \"") + h
                      + QStringLiteral("\": the photo site is reached over http:// only; give its host, as in site=127.0.0.1:8080"));
     h = TextRemoveSuffix(h, u"/");
-    QMutexLocker lock(&siteLock);
+    std::lock_guard<std::mutex> lock(siteLock);
     siteHost = h.isEmpty() ? QString::fromLatin1(DefaultSiteHost) : h;
 }
 

@@ -17,7 +17,6 @@
 #include "queue/item_file_index.h"
 #include "queue/item_file_names.h"
 
-#include <QMutex>
 #include <QString>
 
 #include <memory>

@@ -15,7 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <thread>
+
+#include <sys/prctl.h>
 
 using namespace orvix;
 using orvix::test::raisedBy;
@@ -70,6 +73,9 @@ public:
         conf.write(text);
         conf.close();
         m_process.setProcessChannelMode(QProcess::MergedChannels);
+        // The proxy goes with this test program however it ends (a failed assertion, a
+        // sanitizer report, a kill), so no proxy outlives the run.
+        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         m_process.start(QStringLiteral("tinyproxy"), {QStringLiteral("-d"), QStringLiteral("-c"), conf.fileName()});
         m_started = m_process.waitForStarted(5000);
         // Ready once it accepts connections.

@@ -18,8 +18,15 @@ void RequestLog::add(const RequestRecord &record)
 
 QList<RequestRecord> RequestLog::records() const
 {
+    // A list of its own rather than a shared copy: the server appends while a test reads, and
+    // a shared list's storage would pass between the two threads through a relaxed check of its
+    // reference count, which orders nothing (the thread sanitizer reports it).
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_records;
+    QList<RequestRecord> copy;
+    copy.reserve(m_records.size());
+    for (const RequestRecord &record : m_records)
+        copy.append(record);
+    return copy;
 }
 
 void RequestLog::reset()

@@ -10,6 +10,8 @@
 #include <QWebEngineProfile>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
+
+#include <algorithm>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineView>
 
@@ -185,8 +187,12 @@ bool TWebBrowserK::navigationRequested(const QUrl &url, bool isMainFrame)
     }
     if (isMainFrame) {
         ++m_generation;
-        if (!m_commitPending)
+        if (!m_commitPending) {
             m_originBefore = m_lastOrigin;
+            m_supersededUrls.clear();
+        } else if (url != m_pendingUrl) {
+            m_supersededUrls.append(m_pendingUrl);
+        }
         m_commitPending = true;
         m_pendingUrl = url;
         m_checksRunning = 0;
@@ -219,7 +225,8 @@ void TWebBrowserK::loadingChanged(const QWebEngineLoadingInfo &info)
             if (s.valid)
                 m_lastOrigin = s.timeOrigin;
             if (m_commitPending) {
-                const bool newDocument = s.valid && s.href != kAboutBlank && s.timeOrigin != m_originBefore;
+                const bool newDocument = s.valid && s.href != kAboutBlank && s.timeOrigin != m_originBefore
+                                         && !isSupersededDocument(s);
                 if (!newDocument) {
                     // Stopped before anything arrived: the old document is still shown.
                     m_commitPending = false;
@@ -250,10 +257,25 @@ void TWebBrowserK::probeCommit()
             if (g != m_generation || !m_commitPending || !s.valid)
                 return;
             m_lastOrigin = s.timeOrigin;
-            if (s.href != kAboutBlank && s.timeOrigin != m_originBefore)
-                commitDocument();
+            if (s.href == kAboutBlank || s.timeOrigin == m_originBefore)
+                return;
+            if (isSupersededDocument(s)) {
+                // The page asked for before this one arrived late; keep waiting past it.
+                m_originBefore = s.timeOrigin;
+                return;
+            }
+            commitDocument();
         },
         false);
+}
+
+bool TWebBrowserK::isSupersededDocument(const DocumentSnapshot &snapshot) const
+{
+    const QUrl href = QUrl(snapshot.href).adjusted(QUrl::RemoveFragment);
+    if (href == m_pendingUrl.adjusted(QUrl::RemoveFragment))
+        return false;
+    return std::any_of(m_supersededUrls.cbegin(), m_supersededUrls.cend(),
+                       [&](const QUrl &url) { return url.adjusted(QUrl::RemoveFragment) == href; });
 }
 
 void TWebBrowserK::commitDocument()

@@ -107,6 +107,7 @@ private:
     bool navigationRequested(const QUrl &url, bool isMainFrame);
     void loadingChanged(const QWebEngineLoadingInfo &info);
     void probeCommit();
+    bool isSupersededDocument(const DocumentSnapshot &snapshot) const;
     void commitDocument();
     void completeDocument(const QString &url, bool ok);
     void frameSettled(quint64 generation);
@@ -141,6 +142,9 @@ private:
     QTimer m_commitPoll;
     QUrl m_pendingUrl;            // the top-level address being loaded
     double m_originBefore = 0;    // identity of the document shown when it was requested
+    // Top-level addresses requested earlier that a newer request replaced before their document
+    // was seen: such a document may still arrive, and is not the one now awaited.
+    QList<QUrl> m_supersededUrls;
     double m_lastOrigin = 0;
     bool m_hasDocument = false;
     QString m_locationUrl;

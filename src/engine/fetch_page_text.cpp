@@ -6,9 +6,8 @@
 #include "foundation/message_quote.h"
 #include "foundation/run_control.h"
 
-#include <mutex>
-
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 namespace orvix {

@@ -8,9 +8,9 @@
 #include "thread_string_list.h"
 #include "time_stamps.h"
 
-#include <mutex>
 #include <QStringEncoder>
 #include <cstdio>
+#include <mutex>
 #include <fcntl.h>
 
 namespace orvix {

@@ -5,9 +5,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <mutex>
 #include <QStandardPaths>
 #include <QStorageInfo>
+
+#include <mutex>
 
 namespace orvix {
 

@@ -10,10 +10,10 @@
 #include <QWebEngineProfile>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
-
-#include <algorithm>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineView>
+
+#include <algorithm>
 
 #include <cmath>
 

@@ -22,11 +22,7 @@ QList<RequestRecord> RequestLog::records() const
     // a shared list's storage would pass between the two threads through a relaxed check of its
     // reference count, which orders nothing (the thread sanitizer reports it).
     std::lock_guard<std::mutex> lock(m_mutex);
-    QList<RequestRecord> copy;
-    copy.reserve(m_records.size());
-    for (const RequestRecord &record : m_records)
-        copy.append(record);
-    return copy;
+    return QList<RequestRecord>(m_records.cbegin(), m_records.cend());
 }
 
 void RequestLog::reset()

@@ -1,8 +1,8 @@
 #include "lanczos_resample.h"
 
 #include <QCoreApplication>
-#include <QThread>
 #include <QRunnable>
+#include <QThread>
 #include <QThreadPool>
 
 #include <emmintrin.h>
@@ -267,8 +267,6 @@ struct Plane
     typename Kind::Pixel *row(int y) const { return pixels.get() + size_t(y) * width; }
 };
 
-// Runs work(begin, end) over the rows [0, count) in a few parts on the thread pool when there
-// is enough to share, like Qt's own smooth scaling.
 // A part of the rows for the thread pool. The pool hands a task to its thread under Qt's own
 // lock, which the thread sanitizer cannot see (Qt is not built for it), so in that build the
 // hand-over is announced to it: released once the task is built, acquired before it runs.
@@ -293,6 +291,8 @@ private:
     std::function<void()> m_work;
 };
 
+// Runs work(begin, end) over the rows [0, count) in a few parts on the thread pool when there
+// is enough to share, like Qt's own smooth scaling.
 void parallelRows(int count, qint64 workPerRow, const std::function<void(int, int)> &work)
 {
     QThreadPool *pool = QThreadPool::globalInstance();

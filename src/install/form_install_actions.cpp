@@ -62,6 +62,8 @@ void TFormInstall::bInstallClick()
 {
     if (m_system.isProgramRunning && m_system.isProgramRunning()) {
         InfoBox(QStringLiteral("The program is already running. Please close all instanses before installing"));
+        if (m_switches.autoExit)
+            endProcess(1); // nobody may be there to try again
         return;
     }
     const QString folder = absoluteFolder(edInstallationPath1->text());
@@ -69,6 +71,8 @@ void TFormInstall::bInstallClick()
     if (folder.isEmpty() || folder == QStringLiteral("/") || DriveRoot(folder) == folder
         || IsDesktopFolder(folder, m_paths.DesktopFolder)) {
         InfoBox(QStringLiteral("Cannot install at this location"));
+        if (m_switches.autoExit)
+            endProcess(1);
         return;
     }
     if (folderNeedsRoot(folder) && !m_system.isAdmin) {

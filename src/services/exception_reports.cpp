@@ -6,16 +6,28 @@
 
 #include "app/maker_host.h"
 #include "app/program_version.h"
+#include "foundation/durable_file.h"
 #include "foundation/errors.h"
+#include "foundation/log.h"
+#include "foundation/paths.h"
 #include "foundation/text.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QThread>
 
 #include <cxxabi.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orvix {
 
@@ -92,6 +104,13 @@ TExceptionReports::TExceptionReports(ThreadRegistry &registry)
 TExceptionReports::~TExceptionReports()
 {
     m_registry.setFatalHandler({});
+    FinishPosts();
+}
+
+void TExceptionReports::FinishPosts(int waitMs)
+{
+    WaitForPosts(waitMs);
+    m_stopPosts = true;
     std::list<std::thread> senders;
     {
         std::lock_guard lock(m_lock);
@@ -99,6 +118,64 @@ TExceptionReports::~TExceptionReports()
     }
     for (std::thread &t : senders)
         t.join();
+}
+
+void TExceptionReports::KeepUnsentReportsIn(const QString &folder)
+{
+    std::lock_guard lock(m_lock);
+    m_unsentFolder = IncludeTrailingBackslash(folder);
+}
+
+QString TExceptionReports::newUnsentFileName()
+{
+    std::lock_guard lock(m_lock);
+    return m_unsentFolder + QStringLiteral("report_%1_%2_%3.json")
+                                .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_hhmmss_zzz")))
+                                .arg(getpid())
+                                .arg(++m_unsentCount);
+}
+
+int TExceptionReports::PostUnsentReports()
+{
+    QString folder;
+    {
+        std::lock_guard lock(m_lock);
+        folder = m_unsentFolder;
+    }
+    if (folder.isEmpty())
+        return 0;
+    int found = 0;
+    const QStringList names = QDir(folder).entryList({QStringLiteral("report_*.json")}, QDir::Files, QDir::Name);
+    for (const QString &name : names) {
+        const QString path = folder + name;
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        // Another copy posting it holds the lock; a file deleted before we had it is done.
+        struct stat opened {}, named {};
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0 || fstat(fd, &opened) != 0
+            || ::stat(QFile::encodeName(path).constData(), &named) != 0 || opened.st_ino != named.st_ino) {
+            ::close(fd);
+            continue;
+        }
+        QFile file;
+        QByteArray bytes;
+        if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+            bytes = file.readAll();
+        file.close();
+        Fields fields;
+        for (const QJsonValue &pair : QJsonDocument::fromJson(bytes).object().value(QStringLiteral("fields")).toArray())
+            fields.append({pair.toArray().at(0).toString(), pair.toArray().at(1).toString()});
+        if (fields.isEmpty()) {
+            LogMessage(QStringLiteral("unreadable unsent report dropped: ") + path);
+            QFile::remove(path);
+            ::close(fd);
+            continue;
+        }
+        ++found;
+        startPost(fields, path, fd);
+    }
+    return found;
 }
 
 void TExceptionReports::BeginClosing()
@@ -178,7 +255,7 @@ TExceptionReport TExceptionReports::BuildReport(const TExceptionX &x, const QStr
         << QStringLiteral("ShutdownSignal: %1").arg(ShutdownSignal ? QStringLiteral("True") : QStringLiteral("False"))
         << QStringLiteral("Exception class: %1").arg(x._exceptionClassName)
         << QStringLiteral("Exception message: %1").arg(ReportMessageText(x._exceptionMessage))
-        << QStringLiteral("Exception address: %1").arg(x._exceptionExceptAddr, 8, 16, QLatin1Char('0')).toUpper()
+        << QStringLiteral("Exception address: ") + QStringLiteral("%1").arg(x._exceptionExceptAddr, 8, 16, QLatin1Char('0')).toUpper()
         << MachineInfoLines(displayLine);
     return r;
 }
@@ -230,8 +307,7 @@ void TExceptionReports::HandleExceptionX(std::exception_ptr error, const Registe
 
 void TExceptionReports::SendReportAsync(const QString &message, const QStringList &report, const QString &additionalData)
 {
-    const QString url = MakerRoot() + QStringLiteral("/AppException.aspx");
-    const QList<QPair<QString, QString>> fields = {
+    const Fields fields = {
         {QStringLiteral("Application"), QFileInfo(QCoreApplication::applicationFilePath()).fileName()},
         {QStringLiteral("Build"), ProgramVersionText()},
         {QStringLiteral("Exception"), message},
@@ -240,26 +316,65 @@ void TExceptionReports::SendReportAsync(const QString &message, const QStringLis
         {QStringLiteral("Details"), ReportScramble(UpTimeText())},
         {QStringLiteral("AdditionalData"), ReportScramble(additionalData)},
     };
+    QString file;
+    int fd = -1;
+    bool keep = false;
+    {
+        std::lock_guard lock(m_lock);
+        keep = !m_unsentFolder.isEmpty();
+    }
+    if (keep) {
+        QJsonArray pairs;
+        for (const auto &f : fields)
+            pairs.append(QJsonArray{f.first, f.second});
+        try {
+            file = newUnsentFileName();
+            if (WriteNewFileAtomic(file, QJsonDocument(QJsonObject{{QStringLiteral("fields"), pairs}}).toJson()))
+                fd = ::open(QFile::encodeName(file).constData(), O_RDWR | O_CLOEXEC);
+            if (fd >= 0)
+                flock(fd, LOCK_EX | LOCK_NB);
+            else
+                file.clear();
+        } catch (const EOrvix &e) {
+            LogMessage(QStringLiteral("report not kept: ") + e.message()); // it is still posted
+            file.clear();
+        }
+    }
+    startPost(fields, file, fd);
+}
+
+void TExceptionReports::startPost(const Fields &fields, const QString &lockedFile, int lockFd)
+{
+    const QString url = MakerRoot() + QStringLiteral("/AppException.aspx");
     std::lock_guard lock(m_lock);
     ++m_running;
-    m_senders.emplace_back([this, url, fields, attempts = attempts, pause = retryPauseMs] {
+    m_senders.emplace_back([this, url, fields, lockedFile, lockFd, attempts = attempts, pause = retryPauseMs,
+                            connectMs = connectTimeoutMs, receiveMs = receiveTimeoutMs] {
         bool sent = false;
         try {
             TWinHttpX client;
+            client.ConnectTimeout = connectMs;
+            client.ReceiveTimeout = receiveMs;
+            client.StopWhen = &m_stopPosts;
             for (const auto &f : fields)
                 client.AddMultipartVar(f.first, f.second);
             client.RequestMethod = THttpRequestMethod::HTTPrm_Post;
-            for (int attempt = 0; attempt < attempts && !sent; ++attempt) {
+            for (int attempt = 0; attempt < attempts && !sent && !m_stopPosts; ++attempt) {
                 try {
                     client.ExecuteUrl(url);
                     sent = true;
                 } catch (...) {
-                    if (pause > 0)
-                        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+                    for (int waited = 0; waited < pause && !m_stopPosts; waited += 50)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(50, pause - waited)));
                 }
             }
         } catch (...) {
         }
+        // Delivered or given up: the file goes. Cut short: it stays for the next start.
+        if (!lockedFile.isEmpty() && (sent || !m_stopPosts))
+            QFile::remove(lockedFile);
+        if (lockFd >= 0)
+            ::close(lockFd);
         std::lock_guard lock(m_lock);
         (sent ? m_postsDone : m_postsFailed)++;
         --m_running;

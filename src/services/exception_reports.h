@@ -72,7 +72,8 @@ public:
     std::atomic<int> OpenDialogs{0}; // the dialog counts itself in and out
     // The report's display line; set by the window, which knows the screen.
     QString displayLine = DisplayLine(0, 0, 0);
-    static constexpr int MaxOpenDialogs = 10;
+    // Open at once at most; later reports are still sent.
+    static constexpr int MaxOpenDialogs = 11;
 
     // Entry points; nothing raises past them.
     void ShowExceptionGui(std::exception_ptr error);
@@ -90,11 +91,30 @@ public:
     bool WaitForPosts(int timeoutMs);
     int attempts = 6;      // per report
     int retryPauseMs = 0;  // between attempts
+    // Each attempt gives up on a service that does not connect or goes silent this long.
+    int connectTimeoutMs = 15000;
+    int receiveTimeoutMs = 30000;
+
+    // Closing waits this long for posts under way, then cuts them short: the main thread never
+    // waits on the network for longer than that and about a second more.
+    static constexpr int ClosingWaitMs = 1500;
+    void FinishPosts(int waitMs = ClosingWaitMs);
+    // With a folder (the window sets one), each report is kept there as a file until it is
+    // delivered or given up after its attempts; a post cut short by closing or a crash stays
+    // for PostUnsentReports of the next start. A file being posted is locked by its poster.
+    void KeepUnsentReportsIn(const QString &folder);
+    // Posts the reports earlier runs left unsent; the number found.
+    int PostUnsentReports();
     // The last report built, for orvix-cli.
     TExceptionReport lastReport() const;
 
 private:
+    using Fields = QList<QPair<QString, QString>>;
     void HandleExceptionX(std::exception_ptr error, const RegisteredThread *thread);
+    // Starts the post of fields; lockedFile (with its open, locked descriptor) is removed once
+    // the report is delivered or given up.
+    void startPost(const Fields &fields, const QString &lockedFile, int lockFd);
+    QString newUnsentFileName();
 
     ThreadRegistry &m_registry;
     pthread_t m_mainThread;
@@ -106,6 +126,9 @@ private:
     int m_running = 0;
     std::atomic<int> m_postsDone{0};
     std::atomic<int> m_postsFailed{0};
+    std::atomic<bool> m_stopPosts{false};
+    QString m_unsentFolder;
+    int m_unsentCount = 0;
     TExceptionReport m_last;
 };
 

@@ -75,10 +75,12 @@ bool UserIsAdministrator()
     return false;
 }
 
-bool SubmitPageReport(const QString &pageUrl, const QString &pageSource, const QString &pageAjax, int browserMajor)
+bool SubmitPageReport(const QString &pageUrl, const QString &pageSource, const QString &pageAjax, int browserMajor,
+                      const std::atomic<bool> *stop)
 {
     TIEHttp http;
     http.setBlockingMode(false);
+    http.StopWhen = stop;
     http.setMultipartPOST(true);
     http.setURL(MakerRoot() + QStringLiteral("/OrvixSubmitPage.aspx"));
     http.AddMultipartVar(QStringLiteral("app_version"), ProgramVersionText());

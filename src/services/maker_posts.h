@@ -30,6 +30,8 @@ QString LoggedOnUserName();
 bool UserIsAdministrator();
 
 // The page report; false when it could not be submitted.
-bool SubmitPageReport(const QString &pageUrl, const QString &pageSource, const QString &pageAjax, int browserMajor);
+// stop, once set, ends the post (it then counts as not submitted).
+bool SubmitPageReport(const QString &pageUrl, const QString &pageSource, const QString &pageAjax, int browserMajor,
+                      const std::atomic<bool> *stop = nullptr);
 
 } // namespace orvix

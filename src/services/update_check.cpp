@@ -67,6 +67,8 @@ TUpdateReply ParseUpdateReply(const QString &text)
 
 QString UpdateSizeText(qint64 size)
 {
+    // A size that was no number reads -1; it is shown as nothing, not as "-0 KB".
+    size = std::max<qint64>(size, 0);
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     if (size > 1048575)
         return english.toString(double(size) / 1048576.0, 'f', 2) + QStringLiteral(" MB");

@@ -402,6 +402,12 @@ void TWinHttpX::Send(const QByteArray &requestBody)
     curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &TWinHttpX::onBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
+    if (StopWhen) {
+        // The library calls this at least once a second, also while the server says nothing.
+        curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &TWinHttpX::onProgress);
+        curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
+        curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    }
     char errorBuffer[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
 
@@ -421,6 +427,12 @@ void TWinHttpX::Send(const QByteArray &requestBody)
         errorCode = int(status);
         errorMessage = aResponseContentHeader.ReasonPhrase;
     }
+}
+
+int TWinHttpX::onProgress(void *self, qint64, qint64, qint64, qint64)
+{
+    const std::atomic<bool> *stop = static_cast<TWinHttpX *>(self)->StopWhen;
+    return stop && *stop ? 1 : 0;
 }
 
 void TWinHttpX::DecodeResponse()

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 
 typedef void CURL;
@@ -88,6 +89,9 @@ public:
     std::function<void(qint64 sent, qint64 total)> OnUploadProgress;
     std::function<void(qint64 read, qint64 total)> OnDownloadProgress;
     std::function<void(const QString &newUrl)> OnRedirect;
+    // Set from another thread, it ends the running request within about a second (the
+    // request raises "Operation was aborted by an application callback").
+    const std::atomic<bool> *StopWhen = nullptr;
 
     bool MultipartPost = false;
     QList<TVariable> PostVariables;
@@ -139,6 +143,7 @@ private:
     static size_t onHeader(char *data, size_t size, size_t count, void *self);
     static size_t onBody(char *data, size_t size, size_t count, void *self);
     static size_t onRead(char *buffer, size_t size, size_t count, void *self);
+    static int onProgress(void *self, qint64, qint64, qint64, qint64);
 
     QString m_url;
     QString m_scheme = QStringLiteral("http");

@@ -145,7 +145,11 @@ void TFormFeedback::bSendFeedbackClick()
 {
     setSending(true);
     // Not blocking: the window keeps painting its spinner while the post runs.
-    const int outcome = SendFeedback({m_edName->text(), m_edEmail->text(), m_edComments->toPlainText()}, false);
+    m_stopSending = false;
+    const int outcome = SendFeedback({m_edName->text(), m_edEmail->text(), m_edComments->toPlainText()}, false,
+                                     &m_stopSending);
+    if (m_stopSending)
+        return; // the window went meanwhile
     setSending(false);
     if (outcome == 0) {
         m_pages->SetTab(1);
@@ -153,6 +157,12 @@ void TFormFeedback::bSendFeedbackClick()
     } else {
         InfoBox(FeedbackFailureMessage(outcome));
     }
+}
+
+void TFormFeedback::done(int result)
+{
+    m_stopSending = true;
+    QDialog::done(result);
 }
 
 void TFormFeedback::reject()

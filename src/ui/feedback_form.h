@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include <atomic>
+
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -26,6 +28,7 @@ public:
 
 protected:
     void reject() override; // Close, Escape and the title bar's close button ask first
+    void done(int result) override; // the program closing: a post under way stops, unasked
 
 private:
     void setSending(bool sending);
@@ -40,6 +43,7 @@ private:
     QLabel *m_spinner;
     QTimer *m_spinnerTimer;
     bool m_closeWithoutAsking = false;
+    std::atomic<bool> m_stopSending{false};
 };
 
 } // namespace orvix

@@ -1,6 +1,7 @@
 // orvix: the desktop program. Switches: "url=ADDRESS", "nomutex", "debug", "noinstall",
 // "fake_download", the installer's switches ("uninstall", "ForceInstall", ...), "site=HOST[:PORT]", "maker=HOST[:PORT]", "settings=FOLDER",
 // "window_screenshot=NAME:FILE" (each with or without a leading "/").
+#include "close_signals.h"
 #include "favorites_panel.h"
 #include "library_demo.h"
 #include "main_window.h"
@@ -63,6 +64,14 @@ int main(int argc, char **argv)
         return 1;
     }
     QObject::connect(&instance, &TSingleInstance::wakeUpRequested, window.get(), &TFormMain::WakeUp);
+    // Closing ends the program whatever else is open; a start meanwhile waits for the end.
+    QObject::connect(window.get(), &TFormMain::closing, &instance, &TSingleInstance::StopListening);
+    QObject::connect(window.get(), &TFormMain::closing, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    TCloseSignals closeSignals;
+    QObject::connect(&closeSignals, &TCloseSignals::closeRequested, window.get(), [&window](int sig) {
+        LogMessage(QStringLiteral("closing on signal %1").arg(sig));
+        window->close();
+    });
     // Hidden, for the screenshots: "demo=strips|library" pictures the window once the pictures
     // queued at start are saved and tagged or searched for.
     const QString screenshot = GetSwitchValue(QStringLiteral("screenshot"));

@@ -39,6 +39,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QTabBar>
@@ -422,6 +423,12 @@ void TFormMain::TimerInitTimer()
     m_timerInit->stop();
     ForceForeground(this);
     OfferIncompleteSession();
+    if (m_context->switches().debug) {
+        // The self-test of a debug start: the library searched for "11".
+        m_topBar->edSearchTerm()->setText(QStringLiteral("11"));
+        m_topBar->cbSearchIn()->setCurrentIndex(TTopBar::kSearchInLibrary);
+        m_topBar->bSearchClick();
+    }
     m_programInitialized = true;
     if (TWebBrowserK::GetIEVersionMajor() >= 0 && TWebBrowserK::GetIEVersionMajor() <= 7)
         ErrorBox(QStringLiteral("It looks like you have an old version of Internet Explorer.\r\n\r\n"
@@ -460,6 +467,8 @@ void TFormMain::ApplicationEvents1Activate()
 
 void TFormMain::WakeUp(const QString &url)
 {
+    if (m_context->run().AppClosing)
+        return; // a closing window is never brought back
     DebugMsg(m_context->run(), QStringLiteral("woken by another start: ") + url);
     ForceForeground(this);
     if (!url.isEmpty()) {
@@ -471,6 +480,11 @@ void TFormMain::WakeUp(const QString &url)
 void TFormMain::closeEvent(QCloseEvent *event)
 {
     ORVIX_ASSERT_MAIN_THREAD();
+    if (m_context->run().AppClosing) {
+        event->accept(); // closed once already (a signal after the close button, say)
+        return;
+    }
+    Q_EMIT closing();
     if (auto *maker = findChild<TMakerServicesUi *>())
         maker->BeginClosing(); // nothing is reported from here on
     m_context->BeginClosing();
@@ -481,6 +495,15 @@ void TFormMain::closeEvent(QCloseEvent *event)
     TPictureStrips::TrimThumbnails(m_context->outputFolder());
     const bool maximized = isMaximized();
     m_context->SaveOnClose(maximized ? normalGeometry() : geometry(), maximized, workArea(this));
+    // The window's own dialogs go with it, unasked (done() ends a modal one's loop too).
+    for (QWidget *w : findChildren<QWidget *>()) {
+        if (!w->isWindow() || !w->isVisible())
+            continue;
+        if (auto *dialog = qobject_cast<QDialog *>(w))
+            dialog->done(QDialog::Rejected);
+        else
+            w->hide();
+    }
     event->accept();
 }
 

@@ -197,6 +197,10 @@ public:
     void bGotoPageFromFilename2Click();
     void bGotoPageFromFilename1Click();
 
+Q_SIGNALS:
+    // Closing has begun (the window is never kept open): the program ends once it returns.
+    void closing();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

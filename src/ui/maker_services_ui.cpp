@@ -9,7 +9,9 @@
 #include "web_browser_k.h"
 
 #include "app/program_context.h"
+#include "app/maker_host.h"
 #include "app/program_version.h"
+#include "foundation/desktop.h"
 #include "foundation/dialogs.h"
 #include "foundation/errors.h"
 #include "foundation/log.h"
@@ -32,6 +34,8 @@ namespace {
 
 constexpr int kBackgroundCheckDelayMs = 5000;
 constexpr int kBackgroundRetryMs = 2000;
+constexpr int kCheckConnectTimeoutMs = 15000;
+constexpr int kCheckReceiveTimeoutMs = 30000;
 
 } // namespace
 
@@ -48,6 +52,9 @@ TMakerServicesUi::TMakerServicesUi(QMainWindow *window, ProgramContext &context,
 
     const QString folder = context.settingsFolder();
     InstallFatalSignalReport(folder);
+    // Those an earlier run could not deliver first: the crash report below is a new one.
+    m_reports.KeepUnsentReportsIn(folder + QLatin1String(UnsentReportsFolderName));
+    m_reports.PostUnsentReports();
     PostPendingCrashReport(m_reports, folder);
     CleanupDownloadedInstaller(folder, [](const QString &text) { ErrorBox(text); });
 
@@ -67,12 +74,24 @@ TMakerServicesUi::TMakerServicesUi(QMainWindow *window, ProgramContext &context,
     enable("miFeedback", [this] { ShowFeedback(); });
     enable("miCheckForUpdates", [this] { ExecuteUpgrade(true, QString()); });
     enable("miAbout", [this] { ShowAbout(); });
+    enable("miSupportForums", [] { ShellOpen(SupportForumsUrl()); });
 
     QTimer::singleShot(kBackgroundCheckDelayMs, this, [this] { startBackgroundCheck(); });
 }
 
+QString SupportForumsUrl()
+{
+    return MakerRoot() + QStringLiteral("/ForumThreads.aspx?AppId=13");
+}
+
 TMakerServicesUi::~TMakerServicesUi()
 {
+    // The update check ends within about a second of being told (its requests are cut short).
+    if (m_checkThread) {
+        m_closing = true;
+        m_checkThread->wait();
+        delete m_checkThread;
+    }
     // The dialogs count themselves out of the reports, which go with this object.
     for (const QPointer<TExceptionDialog> &d : std::as_const(m_dialogs))
         delete d.data();
@@ -84,6 +103,10 @@ void TMakerServicesUi::BeginClosing()
 {
     m_closing = true;
     m_reports.BeginClosing();
+    // The report dialogs belong to no window: left open they would keep the program running.
+    for (const QPointer<TExceptionDialog> &d : std::as_const(m_dialogs))
+        if (d)
+            d->close();
 }
 
 void TMakerServicesUi::showExceptionDialog(const QString &message, const QString &details)
@@ -102,13 +125,17 @@ void TMakerServicesUi::startBackgroundCheck()
                                                    m_context.ApplicationSettings().GetStartsCount(),
                                                    FormatTimeStamp(m_context.ApplicationSettings().GetInstallationDate()));
     QPointer<TMakerServicesUi> self(this);
-    // Network on its own thread; only a newer build comes back to the window.
-    QThread *thread = QThread::create([self, url] {
+    // Network on its own thread; only a newer build comes back to the window. Closing cuts its
+    // requests short, and the window waits for it.
+    m_checkThread = QThread::create([self, url, closing = &m_closing] {
         QString reply;
         TWinHttpX client;
-        for (int attempt = 0; attempt < 2 && !reply.contains(QStringLiteral("latest version")); ++attempt) {
-            if (attempt > 0)
-                QThread::msleep(kBackgroundRetryMs);
+        client.ConnectTimeout = kCheckConnectTimeoutMs;
+        client.ReceiveTimeout = kCheckReceiveTimeoutMs;
+        client.StopWhen = closing;
+        for (int attempt = 0; attempt < 2 && !reply.contains(QStringLiteral("latest version")) && !*closing; ++attempt) {
+            for (int waited = 0; attempt > 0 && waited < kBackgroundRetryMs && !*closing; waited += 50)
+                QThread::msleep(50);
             try {
                 client.ExecuteUrl(url);
                 reply = client.ResponseText();
@@ -116,15 +143,15 @@ void TMakerServicesUi::startBackgroundCheck()
             }
         }
         const TUpdateReply parsed = ParseUpdateReply(reply);
-        if (!parsed.usable || CompareBuilds(ProgramVersionText(), parsed.latestVersion) != TUpdateStatus::NewVersion)
+        if (*closing || !parsed.usable
+            || CompareBuilds(ProgramVersionText(), parsed.latestVersion) != TUpdateStatus::NewVersion)
             return;
         QMetaObject::invokeMethod(QCoreApplication::instance(), [self, reply] {
             if (self && !self->m_closing)
                 self->ExecuteUpgrade(true, reply);
         }, Qt::QueuedConnection);
     });
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    thread->start();
+    m_checkThread->start();
 }
 
 void TMakerServicesUi::ExecuteUpgrade(bool forceShow, const QString &responseStr)
@@ -167,7 +194,11 @@ void TMakerServicesUi::SubmitPage(int mode, const QString &pageUrl)
                          "Do you want to submit this page? (no personal information will be sent)");
     if (ConfirmOkCancel(m_window, question, QStringLiteral("Report page")))
         return;
-    if (SubmitPageReport(pageUrl, m_browser.GetBrowserHtml2(), m_browser.Get_LastHtmlAjax(), TWebBrowserK::GetIEVersionMajor()))
+    const bool submitted = SubmitPageReport(pageUrl, m_browser.GetBrowserHtml2(), m_browser.Get_LastHtmlAjax(),
+                                            TWebBrowserK::GetIEVersionMajor(), &m_closing);
+    if (m_closing)
+        return;
+    if (submitted)
         InfoBox(QStringLiteral("Thank you!"));
     else
         ErrorBox(QStringLiteral("Page url could not be submitted"));

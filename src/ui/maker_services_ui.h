@@ -11,6 +11,7 @@
 #include <QPointer>
 
 class QMainWindow;
+class QThread;
 
 namespace orvix {
 
@@ -19,6 +20,11 @@ class TExceptionDialog;
 class TMainMenu;
 class TOrvixApplication;
 class TWebBrowserK;
+
+// Where reports that could not be delivered wait for the next start, in the settings folder.
+inline constexpr const char *UnsentReportsFolderName = "unsent_reports/";
+// "Support forums": the maker's site with "/ForumThreads.aspx?AppId=13".
+QString SupportForumsUrl();
 
 class TMakerServicesUi : public QObject
 {
@@ -30,7 +36,7 @@ public:
     TExceptionReports &reports() { return m_reports; }
     ThreadRegistry &threads();
 
-    // Closing: reports are off from here on.
+    // Closing: reports are off from here on and their dialogs close.
     void BeginClosing();
     // The update window for a reply (empty: it asks itself); shown when forced or newer.
     void ExecuteUpgrade(bool forceShow, const QString &responseStr);
@@ -51,6 +57,7 @@ private:
     TExceptionReports m_reports;
     QList<QPointer<TExceptionDialog>> m_dialogs;
     std::atomic<bool> m_closing{false};
+    QThread *m_checkThread = nullptr; // the background update check, once started
 };
 
 } // namespace orvix

@@ -2,8 +2,10 @@
 
 #include "foundation/dialogs.h"
 
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
 
 #include <unistd.h>
 
@@ -43,7 +45,7 @@ bool TSingleInstance::isListening() const
     return m_server && m_server->isListening();
 }
 
-TSingleInstance::Result TSingleInstance::CheckSingleInstance(bool noMutex, const QString &url, int waitMs)
+TSingleInstance::Result TSingleInstance::CheckSingleInstance(bool noMutex, const QString &url, int waitMs, int closingWaitMs)
 {
     const QString mutexName = QString::fromUtf16(kProgramMutexName);
     if (noMutex) {
@@ -57,19 +59,34 @@ TSingleInstance::Result TSingleInstance::CheckSingleInstance(bool noMutex, const
         }
         return Result::FirstInstance;
     }
-    if (wakeRunningCopy(url, waitMs))
-        return Result::WokeOther;
-    if (MutexExists(mutexName))
-        return Result::OtherStarting;
-    {
-        ScriptedDialogs silent; // another copy starting at this instant ends us silently
-        ScopedDialogs scope(silent);
-        m_mutex = SetMutex(mutexName);
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        if (wakeRunningCopy(url, waitMs))
+            return Result::WokeOther;
+        if (!MutexExists(mutexName)) {
+            {
+                ScriptedDialogs silent; // another copy starting at this instant: we try again
+                ScopedDialogs scope(silent);
+                m_mutex = SetMutex(mutexName);
+            }
+            if (!m_mutex.isNull()) {
+                listen();
+                return Result::FirstInstance;
+            }
+        }
+        if (clock.elapsed() >= closingWaitMs)
+            return Result::OtherStarting;
+        QThread::msleep(100);
     }
-    if (m_mutex.isNull())
-        return Result::OtherStarting;
-    listen();
-    return Result::FirstInstance;
+}
+
+void TSingleInstance::StopListening()
+{
+    if (!m_server)
+        return;
+    m_server->close();
+    QLocalServer::removeServer(WakeServerName());
 }
 
 bool TSingleInstance::wakeRunningCopy(const QString &url, int waitMs)

@@ -28,9 +28,14 @@ public:
     ~TSingleInstance() override;
 
     // noMutex skips the test (the copy still answers wake-ups when the name is free). url is
-    // passed to a running copy.
-    Result CheckSingleInstance(bool noMutex, const QString &url, int waitMs = 5000);
+    // passed to a running copy. A copy that holds the mutex but does not answer is closing (or
+    // just starting): this start waits up to closingWaitMs for it to answer or end, and then
+    // ends as "OtherStarting".
+    Result CheckSingleInstance(bool noMutex, const QString &url, int waitMs = 5000, int closingWaitMs = 20000);
     bool isListening() const;
+    // Closing: no start is answered any more, so none wakes this copy; the next start waits
+    // for it to end and comes up by itself.
+    void StopListening();
 
 Q_SIGNALS:
     // Another start asked this copy to come to the front; url is its "url" switch, if any.

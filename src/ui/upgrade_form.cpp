@@ -256,6 +256,12 @@ void TFormUpgrade::bInstallClick()
     QApplication::quit();
 }
 
+void TFormUpgrade::done(int result)
+{
+    m_stopDownload = true;
+    QDialog::done(result);
+}
+
 void TFormUpgrade::reject()
 {
     if (m_downloading) {

@@ -37,6 +37,7 @@ public:
 
 protected:
     void reject() override; // asks while a download runs
+    void done(int result) override; // a download under way stops
 
 private:
     void CheckForUpdate();

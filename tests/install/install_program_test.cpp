@@ -138,3 +138,43 @@ TEST(InstalledProgramTest, SetupNameOrDesktopShowsTheWizardElseTheProgramStarts)
         }
     }
 }
+
+// An unattended run ends on each refusal too, with 1, instead of waiting on a page nobody reads.
+TEST(InstalledProgramTest, UnattendedRefusalsEndTheRunWithOne)
+{
+    test::InstallHome home;
+    QDir().mkpath(home.desktop());
+    // Another copy of the installed program running: a process of that name.
+    const QString other = home.root() + "/running/OrvixDownloader";
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(other).absolutePath()));
+    ASSERT_TRUE(QFile::copy("/bin/sleep", other));
+    QProcess running;
+    running.start(other, {"120"});
+    ASSERT_TRUE(running.waitForStarted(10000));
+    struct Case {
+        const char *what;
+        QString folder;
+        bool otherRunning;
+        const char *message;
+    } cases[] = {
+        {"program running", home.root() + "/apps/Orvix", true,
+         "The program is already running. Please close all instanses before installing"},
+        {"root folder", "/", false, "Cannot install at this location"},
+        {"desktop folder", home.desktop(), false, "Cannot install at this location"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.otherRunning) {
+            running.kill();
+            running.waitForFinished(10000);
+        }
+        const ProgramRun r = runProgram(home, test::ProgramFile(),
+                                        {"ForceInstall", "AutoStart", "AutoExit", "InstallationPath=" + c.folder}, 30000);
+        EXPECT_TRUE(r.finished) << r.output.toStdString();
+        EXPECT_EQ(r.exitCode, 1) << r.output.toStdString();
+        EXPECT_TRUE(r.output.contains(QLatin1String(c.message))) << r.output.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(c.folder + "/OrvixDownloader"));
+    }
+    running.kill();
+    running.waitForFinished(10000);
+}

@@ -117,6 +117,9 @@ TEST_F(ExceptionReports, MainThreadExceptionIsPostedOnceAndShown)
     EXPECT_TRUE(report.contains(QStringLiteral("raise"))) << "the throw site is in the stack:\n" << report.toStdString();
     EXPECT_TRUE(report.contains(QStringLiteral("\r\nException message: Disk full.\r\n")));
     EXPECT_TRUE(report.contains(QStringLiteral("\r\nException class: EOrvix\r\n")));
+    // The label as written, the address alone in upper-case hexadecimal.
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("\r\nException address: [0-9A-F]{8,16}\r\n")).match(report).hasMatch())
+        << report.toStdString();
     for (const char *line : {"Addition info:", "System   : ", "Processor: ", "Memory: ", "Display  : "})
         EXPECT_TRUE(report.contains(QLatin1String(line))) << line;
 
@@ -184,12 +187,18 @@ TEST_F(ExceptionReports, DownloadWorkerEndedByAnExceptionIsReportedUnderItsClass
     EXPECT_TRUE(registry.entries().isEmpty());
 }
 
-TEST_F(ExceptionReports, EleventhDialogIsNotShownButSent)
+TEST_F(ExceptionReports, UpToElevenDialogsAreShownAndEveryReportIsSent)
 {
-    reports.OpenDialogs = TExceptionReports::MaxOpenDialogs;
-    raiseInEventHandler(QStringLiteral("one too many"));
-    onlyPost();
-    EXPECT_TRUE(shown.isEmpty());
+    struct Case { int open; bool shown; };
+    for (const Case c : {Case{10, true}, Case{11, false}}) {
+        SCOPED_TRACE(c.open);
+        maker.resetRequests();
+        shown.clear();
+        reports.OpenDialogs = c.open;
+        raiseInEventHandler(QStringLiteral("one more"));
+        onlyPost();
+        EXPECT_EQ(shown.size(), c.shown ? 1 : 0);
+    }
 }
 
 TEST_F(ExceptionReports, ClosingShowsAndSendsNothingButTakesTheActivity)

@@ -11,6 +11,10 @@
 #include "library/picture_db.h"
 #include "queue/queue_state.h"
 
+#include <QFileInfo>
+
+#include <algorithm>
+
 namespace orvix {
 
 THeadlessHost::THeadlessHost(QueueState &queues, TQueueRows &rows, PictureDatabase &pictures,
@@ -92,8 +96,24 @@ void THeadlessHost::PublishImage(const QString &fileName, const QString &url)
 {
     m_pictures.RegisterSavedFile(fileName);
     m_rows.SetListViewQueueStatus(url, RowStatus::Done);
+    {
+        const QString folder = QFileInfo(fileName).path();
+        std::lock_guard lock(m_lock);
+        const auto it = std::find_if(m_savedFolders.begin(), m_savedFolders.end(),
+                                     [&](const QPair<QString, int> &f) { return f.first == folder; });
+        if (it == m_savedFolders.end())
+            m_savedFolders.append({folder, 1});
+        else
+            ++it->second;
+    }
     ++m_saved;
     addEvent(QStringLiteral("saved: ") + fileName);
+}
+
+QList<QPair<QString, int>> THeadlessHost::savedFolders() const
+{
+    std::lock_guard lock(m_lock);
+    return m_savedFolders;
 }
 
 void THeadlessHost::ShowDownloading(const DownloadProgress &progress)
@@ -129,7 +149,7 @@ QString THeadlessHost::DefaultTargetFolder()
         folder = m_outputFolder;
         subfolder = m_subfolder;
     }
-    return IncludeTrailingBackslash(EnsureOutputFolder(folder)) + subfolder;
+    return DownloadTargetFolder(EnsureOutputFolder(folder), subfolder);
 }
 
 void THeadlessHost::WorkersStopping()

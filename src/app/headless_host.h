@@ -11,6 +11,8 @@
 
 #include <mutex>
 #include <QString>
+#include <QList>
+#include <QPair>
 #include <QStringList>
 
 #include <atomic>
@@ -64,6 +66,8 @@ public:
     // The row last marked "<working>": what the workers are busy with.
     QString workingOn() const;
     int savedCount() const { return m_saved; }
+    // The folders pictures were saved in, in the order first used, with how many went to each.
+    QList<QPair<QString, int>> savedFolders() const;
     int privateSkipped() const { return m_privateSkipped; }
 
 private:
@@ -80,6 +84,7 @@ private:
     QString m_outputFolder;
     QString m_subfolder;
     QStringList m_events;
+    QList<QPair<QString, int>> m_savedFolders;
     DownloadProgress m_downloading;
     QString m_workingOn;
     QString m_lastShownMessage;

@@ -17,18 +17,6 @@ bool makeFolder(const QString &folder)
 
 } // namespace
 
-QString WithoutTrailingDots(const QString &folder)
-{
-    // A last part made of dots only is "." or "..", a real place here: left as it is.
-    const QString last = folder.section(QLatin1Char('/'), -1);
-    if (last == QLatin1String(".") || last == QLatin1String(".."))
-        return folder;
-    QString out = folder;
-    while (out.endsWith(QLatin1Char('.')))
-        out.chop(1);
-    return out;
-}
-
 QString EnsureOutputFolder(const QString &outputFolder, const QString &settingsFolder)
 {
     QString folder = WithoutTrailingDots(outputFolder);

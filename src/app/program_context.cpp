@@ -101,7 +101,8 @@ std::unique_ptr<FoundSession> ProgramContext::FindIncompleteSession()
 void ProgramContext::PrepareDataFiles()
 {
     RenameOlderSettingsFirstStep(settingsFolder());
-    pictures().ConvertLegacyImagesDb();
+    MergeOlderPositionsFile(settingsFolder());
+    pictures().ConvertLegacyDatabases();
     RenameOlderSettingsSecondStep(settingsFolder());
 }
 

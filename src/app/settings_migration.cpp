@@ -12,6 +12,7 @@
 #include "foundation/command_line.h"
 #include "foundation/text.h"
 #include "foundation/text_files.h"
+#include "foundation/text_list.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -64,6 +65,24 @@ void RenameOlderSettingsFirstStep(const QString &folder)
 {
     copyWhenMissing(folder, kOldSettings, ApplicationSettingsFileName());
     copyWhenMissing(folder, kOldSession, SessionSettingsFileName());
+}
+
+void MergeOlderPositionsFile(const QString &folder)
+{
+    const QString positionsFn = folder + QString::fromUtf16(kDataBaseName).toLower() + QStringLiteral(".positions.ini");
+    if (!FileExists(positionsFn))
+        return;
+    const QString sessionFn = folder + SessionSettingsFileName();
+    try {
+        const QString positions = ReadFromFile_s_5x(positionsFn);
+        QStringList session = FileExists(sessionFn) ? ReadFromFile_sl_5x(sessionFn) : QStringList();
+        session.insert(0, QStringLiteral("[Form Position and Size]"));
+        session.insert(1, positions);
+        SaveListUtf8Retry(session, sessionFn);
+        DeleteFileIfExists(positionsFn);
+    } catch (const std::exception &e) {
+        LogMessage(exceptionMessage(e));
+    }
 }
 
 void RenameOlderSettingsSecondStep(const QString &folder)

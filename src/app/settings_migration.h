@@ -14,6 +14,11 @@ namespace orvix {
 // Before the main window exists: copies "orvix_downloader.ini" and "orvix_downloader.Session.ini"
 // to "OrvixDownloader.ini" and "OrvixDownloader.Session.ini" where those are missing.
 void RenameOlderSettingsFirstStep(const QString &folder);
+// After the first step: the window bounds older releases kept in "orvixdownloader.positions.ini"
+// become the first section of the session file, which is by then the one the older session
+// file was copied to (merged earlier, the positions would make the session file exist and the
+// copy would be passed over, losing the old session's values). The positions file is deleted.
+void MergeOlderPositionsFile(const QString &folder);
 // Merges "orvix_downloader2.ini" into "orvix_downloader.ini" when the latter lacks the pictures
 // folder (the two files of one older release).
 void RenameOlderSettingsSecondStep(const QString &folder);

@@ -75,23 +75,8 @@ QString SessionSettingsFileName()
 TVarnelProject::TVarnelProject(ISettingsControls &controls, const QString &settingsFolder)
     : m_controls(controls), m_settingsFolder(IncludeTrailingBackslash(settingsFolder))
 {
-    // Older releases kept the window bounds in a file of their own.
-    const QString positionsFn =
-        settingsPath(QString::fromUtf16(kDataBaseName).toLower() + QStringLiteral(".positions.ini"));
     FsessionFn = settingsPath(SessionSettingsFileName());
     FixFileNameCase(FsessionFn);
-    if (FileExists(positionsFn)) {
-        try {
-            const QString positions = ReadFromFile_s_5x(positionsFn);
-            QStringList session = FileExists(FsessionFn) ? ReadFromFile_sl_5x(FsessionFn) : QStringList();
-            session.insert(0, header(kFormSection));
-            session.insert(1, positions);
-            SaveListUtf8Retry(session, FsessionFn);
-            DeleteFileIfExists(positionsFn);
-        } catch (const std::exception &e) {
-            LogMessage(exceptionMessage(e));
-        }
-    }
 }
 
 QString TVarnelProject::settingsPath(const QString &name) const

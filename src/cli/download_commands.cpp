@@ -25,22 +25,6 @@ namespace orvix::cli {
 
 namespace {
 
-const QString kCommonHelp = QStringLiteral(
-    "get, paste, resume and discard share the desktop program's queues, sessions and picture database.\n"
-    "common options: --site=HOST[:PORT] --settings=FOLDER (the desktop program's settings folder by default)\n"
-    "  --out=FOLDER (the pictures folder; the desktop program's by default)\n"
-    "  --retries=N: a picture that fails N times (each time after 5 attempts; default 3, as in the\n"
-    "  desktop program) is left for \"orvix-cli resume\"; after each failure it waits behind the rest.\n"
-    "  --size=0|1|2: the largest listed size of at most 500 pixels on its longer side, of at most\n"
-    "  1024, or the largest (the default); the smallest listed when none fits.\n"
-    "exit codes: 0 everything asked for was saved; 1 something failed, was skipped (a private\n"
-    "  picture needs approval in the browser), could not be queued or read (a malformed line, an\n"
-    "  item file that cannot be written), the run was stopped (Ctrl+C, SIGTERM: at once, a\n"
-    "  download under way included; the rest stays for resume), or resume left lines it cannot\n"
-    "  take (discard removes them); 2 bad arguments, among them an --out that cannot be used or\n"
-    "  holds \"|\".\n"
-    "progress goes to stderr.");
-
 // A picture page shows its picture (or asks to confirm a private one); any other page the site
 // serves is read as a listing, in the browser (some listings show their pictures only once
 // their scripts ran). An address that cannot be fetched, or answers with an error, is queued as
@@ -208,7 +192,10 @@ int runSessionCommand(const QStringList &given, TCliIo &io, bool resume)
         io.err << "No incomplete session found.\n";
         return ExitOk;
     }
-    io.err << "Incomplete session found: " << found->name() << " (" << found->entries().size() << " lines)\n";
+    io.err << "Incomplete session found: " << found->name() << " (" << found->leftovers().size() << " lines";
+    if (!found->problems().isEmpty())
+        io.err << ", " << found->problems().size() << " of them cannot be resumed";
+    io.err << ")\n";
     for (const QString &problem : found->problems())
         io.err << "orvix-cli: " << (resume ? "left as it is: " : "") << problem << '\n';
     if (!resume) {
@@ -252,36 +239,40 @@ int runDiscard(const QStringList &args, TCliIo &io)
 
 const TCliRegistration getRegistration({
     QStringLiteral("get"),
-    QStringLiteral("[--size=0|1|2] [--tags=TEXT] [--subfolder=NAME] [--pages=all|N-M] URL..."),
+    QStringLiteral("[--tags=TEXT] [--subfolder=NAME] [--pages=all|N-M] URL..."),
     QStringLiteral("downloads picture pages, and the pictures of thumbnails pages (read in a browser engine);\n"
                    "      --pages queues that range of the listing's numbered pages"),
     runGet,
-    kCommonHelp,
+    QString(),
+    {QStringLiteral("settings"), QStringLiteral("out"), QStringLiteral("retries"), QStringLiteral("size")},
 });
 
 const TCliRegistration pasteRegistration({
     QStringLiteral("paste"),
-    QStringLiteral("[--size=0|1|2] [--subfolder=NAME] FILE"),
+    QStringLiteral("[--subfolder=NAME] FILE"),
     QStringLiteral("downloads the picture pages listed in FILE, one per line (- for standard input), as\n"
                    "      the paste panel does: lines without \"http://\" and the site's name are passed over"),
     runPaste,
     QString(),
+    {QStringLiteral("settings"), QStringLiteral("out"), QStringLiteral("retries"), QStringLiteral("size")},
 });
 
 const TCliRegistration resumeRegistration({
     QStringLiteral("resume"),
-    QStringLiteral("[--settings=FOLDER] [--out=FOLDER]"),
+    QString(),
     QStringLiteral("takes up the lines an interrupted or failed run left, and downloads them"),
     runResume,
     QString(),
+    {QStringLiteral("settings"), QStringLiteral("out"), QStringLiteral("retries")},
 });
 
 const TCliRegistration discardRegistration({
     QStringLiteral("discard"),
-    QStringLiteral("[--settings=FOLDER]"),
+    QString(),
     QStringLiteral("drops the lines an interrupted or failed run left"),
     runDiscard,
     QString(),
+    {QStringLiteral("settings")},
 });
 
 } // namespace

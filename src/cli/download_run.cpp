@@ -199,7 +199,7 @@ QueueState &TDownloadRun::queues()
 
 QString TDownloadRun::targetFolder(const QString &subfolder) const
 {
-    return IncludeTrailingBackslash(m_context->outputFolder()) + subfolder;
+    return DownloadTargetFolder(m_context->outputFolder(), subfolder);
 }
 
 std::unique_ptr<FoundSession> TDownloadRun::findIncompleteSession(bool *failed)
@@ -314,7 +314,14 @@ int TDownloadRun::summary(bool stopped)
     clearLiveLine();
     const QStringList failed = m_context->queueRows().captionsWithStatus(RowStatus::Failed);
     const int left = queues().PageQueue.Count() + queues().MediaQueue.Count();
-    m_io.err << FormatCount(m_host->savedCount()) << " pictures saved in " << m_context->outputFolder() << '\n';
+    // Lines resumed or given another folder save elsewhere than the pictures folder: the
+    // summary names where the pictures are.
+    const QList<QPair<QString, int>> folders = m_host->savedFolders();
+    QStringList where;
+    for (const auto &[folder, count] : folders)
+        where << (folders.size() == 1 ? folder : folder + QStringLiteral(" (%1)").arg(count));
+    m_io.err << FormatCount(m_host->savedCount()) << " pictures saved in "
+             << (where.isEmpty() ? m_context->outputFolder() : where.join(QStringLiteral(", "))) << '\n';
     for (const QString &caption : failed)
         m_io.err << "failed: " << RowCaptionUrl(caption) << '\n';
     if (m_host->privateSkipped() > 0)

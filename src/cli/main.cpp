@@ -1,6 +1,6 @@
-// orvix-cli: "orvix-cli COMMAND [ARGS]". Options common to all commands: --site=HOST[:PORT]
-// (else the environment variable ORVIX_SITE) chooses the photo site, --maker=HOST[:PORT] (else
-// ORVIX_MAKER) the maker's service. "orvix-cli --version" prints the version text.
+// orvix-cli: "orvix-cli COMMAND [ARGS]". The common options are accepted by every command, so a
+// script may pass the same ones to all; --site and --maker are taken here, the others are
+// handed to the commands that use them. "orvix-cli --version" prints the version text.
 #include "cli_browser.h"
 #include "cli_command.h"
 
@@ -18,14 +18,35 @@ using namespace orvix::cli;
 
 namespace {
 
+const char kCommonOptionsHelp[] =
+    "common options, accepted by every command (a script may pass the same ones to all); a command\n"
+    "ignores those it has no use for, and its line above names the ones it uses:\n"
+    "  --site=HOST[:PORT]   the photo site (else ORVIX_SITE)\n"
+    "  --maker=HOST[:PORT]  the maker's service (else ORVIX_MAKER)\n"
+    "  --settings=FOLDER    the settings folder (else ORVIX_SETTINGS, else the desktop program's)\n"
+    "  --out=FOLDER         the pictures folder, used as it is (else the one the settings name, else\n"
+    "                       the user's pictures folder + \"/Orvix Images\"); a relative one is taken\n"
+    "                       from the folder orvix-cli starts in\n"
+    "  --retries=N          a picture that fails N times (each time after 5 attempts; default 3, as\n"
+    "                       in the desktop program) is left for \"orvix-cli resume\"; after each\n"
+    "                       failure it waits behind the rest\n"
+    "  --size=0|1|2         the largest listed size of at most 500 pixels on its longer side, of at\n"
+    "                       most 1024, or the largest (the default); the smallest listed when none fits\n"
+    "get, paste, resume and discard share the desktop program's queues, sessions and picture database;\n"
+    "their progress goes to stderr.\n";
+
 void printUsage(QTextStream &s)
 {
-    s << "usage: orvix-cli COMMAND [ARGS] [--site=HOST[:PORT]] [--maker=HOST[:PORT]]\n       orvix-cli --version\n\ncommands:\n";
-    for (const TCliCommand &c : CliCommands())
-        s << "  " << c.name << ' ' << c.usage << "\n      " << c.summary << '\n';
+    s << "usage: orvix-cli COMMAND [ARGS] [COMMON OPTIONS]\n       orvix-cli --version\n\ncommands:\n";
+    for (const TCliCommand &c : CliCommands()) {
+        s << "  " << c.name << (c.usage.isEmpty() ? QString() : u' ' + c.usage) << "\n      " << c.summary << '\n';
+        if (!c.commonOptions.isEmpty())
+            s << "      common options it uses: --" << c.commonOptions.join(QStringLiteral(" --")) << '\n';
+    }
     for (const TCliCommand &c : CliCommands())
         if (!c.details.isEmpty())
             s << '\n' << c.details << '\n';
+    s << '\n' << kCommonOptionsHelp << '\n' << kExitCodesHelp;
 }
 
 } // namespace
@@ -44,7 +65,7 @@ int main(int argc, char **argv)
     }
     QTextStream out(stdout);
     QTextStream err(stderr);
-    TCliIo io{out, err};
+    TCliIo io{TTermStream(out), TTermStream(err)};
 
     QStringList args = app->arguments().mid(1);
     QString site;
@@ -67,7 +88,7 @@ int main(int argc, char **argv)
             SetSiteHost(site);
         }
     } catch (const EOrvix &e) {
-        err << "orvix-cli: " << e.message() << '\n';
+        io.err << "orvix-cli: " << e.message() << '\n';
         return ExitUsage;
     }
 
@@ -81,11 +102,13 @@ int main(int argc, char **argv)
     }
     const TCliCommand *command = FindCliCommand(args[0]);
     if (!command) {
-        err << "orvix-cli: unknown command \"" << args[0] << "\"\n\n";
+        io.err << "orvix-cli: unknown command \"" << args[0] << "\"\n\n";
         printUsage(err);
         return ExitUsage;
     }
-    const int code = command->run(args.mid(1), io);
+    QStringList commandArgs = args.mid(1);
+    DropCommonOptionsNotUsed(commandArgs, *command);
+    const int code = command->run(commandArgs, io);
     ReleaseCliBrowser();
     out.flush();
     err.flush();

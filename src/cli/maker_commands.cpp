@@ -33,7 +33,7 @@ int runUpdateCheck(const QStringList &args, TCliIo &io)
     const TUpdateCheck check = FetchUpdateReply(WindowUpdateRequestUrl(UpdateServiceUrl(), ProgramVersionText()));
     const TUpdateReply reply = ParseUpdateReply(check.replyLines.join(QStringLiteral("\r\n")));
     if (!reply.usable || reply.latestVersion.isEmpty()) {
-        io.err << UpdateContactError(check.errorDetail).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << '\n';
+        io.err.lines(UpdateContactError(check.errorDetail)) << '\n';
         return ExitFailed;
     }
     io.out << UpdateStatusText(CompareBuilds(ProgramVersionText(), reply.latestVersion)) << '\n'
@@ -41,7 +41,7 @@ int runUpdateCheck(const QStringList &args, TCliIo &io)
            << "size: " << UpdateSizeText(reply.size) << '\n'
            << "url: " << reply.url << '\n';
     if (!reply.releaseNotes.isEmpty())
-        io.out << QString(reply.releaseNotes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << '\n';
+        io.out.lines(reply.releaseNotes) << '\n';
     return ExitOk;
 }
 
@@ -59,7 +59,7 @@ int runFeedback(const QStringList &given, TCliIo &io)
         io.out << "Thank you for your feedback\n";
         return ExitOk;
     }
-    io.err << FeedbackFailureMessage(outcome).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << '\n';
+    io.err.lines(FeedbackFailureMessage(outcome)) << '\n';
     return ExitFailed;
 }
 
@@ -85,7 +85,8 @@ int runTestReport(const QStringList &given, TCliIo &io)
     clock.start();
     while (reports.postsDone() + reports.postsFailed() == 0 && clock.elapsed() < 60000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    io.out << reports.lastReport().report.join(u'\n') << '\n';
+    for (const QString &line : reports.lastReport().report)
+        io.out << line << '\n';
     if (reports.postsDone() == 0) {
         io.err << "orvix-cli test-report: the report could not be posted\n";
         return ExitFailed;

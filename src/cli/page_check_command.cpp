@@ -19,13 +19,13 @@ namespace {
 class StderrReports : public IParseReports
 {
 public:
-    explicit StderrReports(QTextStream &err) : m_err(err) {}
+    explicit StderrReports(TTermStream &err) : m_err(err) {}
     void alert(const QString &text) override { m_err << "alert: " << text << '\n'; }
     void infoBox(const QString &text) override { m_err << "message box: " << text << '\n'; }
     void message(const QString &text) override { m_err << "message: " << text << '\n'; }
 
 private:
-    QTextStream &m_err;
+    TTermStream &m_err;
 };
 
 QJsonObject pictureJson(const TImageData &d)
@@ -98,7 +98,7 @@ int runInspect(const QStringList &given, TCliIo &io)
                              {QStringLiteral("picture"), pictureJson(ctx.WorkerImageData)},
                              {QStringLiteral("entries"), entriesJson(ctx.WorkerPageEntries)},
                              {QStringLiteral("paging"), pagingJson(paging)}};
-    io.out << QString::fromUtf8(QJsonDocument(result).toJson(QJsonDocument::Indented));
+    io.out.lines(QString::fromUtf8(QJsonDocument(result).toJson(QJsonDocument::Indented)));
     return ExitOk;
 }
 

@@ -47,7 +47,11 @@ int runPending(const QStringList &given, TCliIo &io)
                     ++unreadable;
                     continue;
                 }
-                io.out << name << (running ? " (running)" : "") << '\t' << queue << '\t' << line << '\n';
+                io.out << name << (running ? " (running)" : "") << '\t' << queue << '\t' << line;
+                const QString reason = LeftoverReason(file, line);
+                if (!reason.isEmpty())
+                    io.out << "\t(cannot be resumed: " << reason << ')';
+                io.out << '\n';
                 ++lines;
             }
         }
@@ -59,11 +63,13 @@ int runPending(const QStringList &given, TCliIo &io)
 
 const TCliRegistration pendingRegistration({
     QStringLiteral("pending"),
-    QStringLiteral("[--settings=FOLDER]"),
+    QString(),
     QStringLiteral("lists, without changing anything, the lines interrupted runs left in each session slot\n"
-                   "      (slot, queue, line): what \"resume\" would take up; \"(running)\" marks a slot in use"),
+                   "      (slot, queue, line): what \"resume\" would take up; \"(running)\" marks a slot in use,\n"
+                   "      a fourth column says why resume cannot take a line (\"discard\" removes it)"),
     runPending,
     QString(),
+    {QStringLiteral("settings")},
 });
 
 } // namespace

@@ -38,12 +38,13 @@ int runSearch(const QStringList &given, TCliIo &io)
 
 const TCliRegistration searchRegistration({
     QStringLiteral("search"),
-    QStringLiteral("TERM [--settings=FOLDER] [--all]"),
+    QStringLiteral("TERM [--all]"),
     QStringLiteral("prints the saved pictures whose path holds TERM (any case, blanks as given), in the order\n"
                    "      they were saved, as the desktop program's library search shows them: at most 101\n"
                    "      unless --all; exit 0 with matches, 1 without, 2 for bad arguments"),
     runSearch,
     QString(),
+    {QStringLiteral("settings")},
 });
 
 } // namespace

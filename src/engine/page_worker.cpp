@@ -9,6 +9,7 @@
 #include "foundation/log.h"
 #include "foundation/message_quote.h"
 #include "foundation/text.h"
+#include "pages/page_mode.h"
 #include "pages/parse_reports.h"
 #include "foundation/run_control.h"
 #include "queue/queue_line.h"
@@ -26,6 +27,36 @@ constexpr int kFetchAttempts = 5;
 QString failedUrlText(const QString &url)
 {
     return QStringLiteral("URL failed (M): ") + url;
+}
+
+// What a listing line's page turned out to be, for the message that says it held no pictures.
+QString listingPageKind(int pageMode, QStringView text)
+{
+    const QString empty = QStringLiteral(" showing no pictures");
+    switch (pageMode) {
+    case pmSetThumbs:
+        return QStringLiteral("a set page") + empty;
+    case pmPhotoParagraphs:
+        return QStringLiteral("a page of photo paragraphs (tags)") + empty;
+    case pmPoolHoldPhotos:
+        return QStringLiteral("a group pool page") + empty;
+    case pmPhotoContainerPool:
+        return QStringLiteral("a pool page with one photo container") + empty;
+    case pmPhotoContainers:
+        return QStringLiteral("a page of photo containers (photostream, favorites)") + empty;
+    case pmSearchResults:
+        return QStringLiteral("a page of search results") + empty;
+    default:
+        break;
+    }
+    QString kind = QStringLiteral("a page the program does not recognise: neither a picture page nor a listing");
+    const qsizetype open = text.indexOf(u"<title", 0, Qt::CaseInsensitive);
+    const qsizetype start = open < 0 ? -1 : text.indexOf(u'>', open);
+    const qsizetype end = start < 0 ? -1 : text.indexOf(u"</title", start, Qt::CaseInsensitive);
+    if (end > start)
+        kind += QStringLiteral(", titled \"")
+                + QuoteForMessage(text.mid(start + 1, end - start - 1).toString().simplified()) + u'"';
+    return kind;
 }
 
 } // namespace
@@ -273,7 +304,7 @@ bool TThreadDownloadPageItems::alreadyQueuedOrSaved(const TImageData &picture, c
 void TThreadDownloadPageItems::thumbnailsPage(const QString &line, const PageLine &page)
 {
     m_context.WorkerPageEntries.clear();
-    ParseWorkerMatrixPage(m_context);
+    const int pageMode = ParseWorkerMatrixPage(m_context);
     if (!m_context.WorkerPageEntries.isEmpty()) {
         if (!IsFirstStill(m_queues.PageQueue, line))
             return; // removed meanwhile: its listing is not wanted any more
@@ -281,11 +312,16 @@ void TThreadDownloadPageItems::thumbnailsPage(const QString &line, const PageLin
             finishLine(line, page.url);
         return;
     }
-    if (!ListingPrefix(page.url).isEmpty()) {
+    // A listing that ran past its last page still shows its layout. A page the program does not
+    // recognise is no such end: it fails, whatever its address holds.
+    if (pageMode != pmNotThumbnails && !ListingPrefix(page.url).isEmpty()) {
         dropListing(page.url);
         return;
     }
-    failLine(line, page.url, QStringLiteral("No images found in page: ") + page.url, failedUrlText(page.url));
+    failLine(line, page.url,
+             QStringLiteral("No images found in page: ") + page.url + QStringLiteral(" (")
+                 + listingPageKind(pageMode, m_context.WorkerPageText) + u')',
+             failedUrlText(page.url));
 }
 
 void TThreadDownloadPageItems::dropListing(const QString &url)

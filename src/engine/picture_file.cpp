@@ -97,7 +97,9 @@ QString PictureFileStem(const QString &fileBase)
 
 QString PictureFolder(const QString &targetFolder)
 {
-    return IncludeTrailingBackslash(SafePath(targetFolder));
+    // The user's folder as it is: only the parts the program names were made safe, when the
+    // line was made (a folder "Photos (2024) & more" is not a look-alike "Photos _2024_ _ more").
+    return IncludeTrailingBackslash(WithoutTrailingDots(targetFolder));
 }
 
 PictureNamer::PictureNamer(const QString &folder, const QString &stem, const QString &extension)

@@ -19,7 +19,7 @@ QString PictureExtension(const QString &url);
 // A media line's file base made safe for a file name (every "__" shortened once more).
 QString PictureFileStem(const QString &fileBase);
 
-// The folder a picture goes into (unsafe characters replaced, trailing dots removed), with a
+// The folder a picture goes into (the target folder as it is, trailing dots removed), with a
 // final "/".
 QString PictureFolder(const QString &targetFolder);
 

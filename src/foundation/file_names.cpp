@@ -55,6 +55,29 @@ QString SafePath(const QString &s)
     return replaceDisallowed(s.left(n), true);
 }
 
+QString WithoutTrailingDots(const QString &folder)
+{
+    // A last part made of dots only is "." or "..", a real place here: left as it is.
+    const QString last = folder.section(u'/', -1);
+    if (last == QLatin1String(".") || last == QLatin1String(".."))
+        return folder;
+    QString out = folder;
+    while (out.endsWith(u'.'))
+        out.chop(1);
+    return out;
+}
+
+QString DownloadTargetFolder(const QString &picturesFolder, const QString &subfolder)
+{
+    QString safe = SafeFileName(subfolder);
+    while (safe.endsWith(u'.'))
+        safe.chop(1);
+    QString folder = picturesFolder;
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder + safe;
+}
+
 QString UniqueFileName(const QString &path)
 {
     if (!QFileInfo::exists(path))

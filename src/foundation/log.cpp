@@ -1,6 +1,7 @@
 #include "log.h"
 
 #include "files.h"
+#include "message_quote.h"
 #include "paths.h"
 #include "posix_file.h"
 #include "run_control.h"
@@ -74,7 +75,8 @@ void SetProgramLog(TLog *log)
 
 void TellWithoutWindow(const QString &text)
 {
-    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    // Boxes without a window often quote input (a path, a line, a page's text).
+    std::fprintf(stderr, "%s\n", TerminalText(text, true).toLocal8Bit().constData());
     if (TLog *log = ProgramLog())
         log->Write(text);
 }

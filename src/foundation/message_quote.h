@@ -13,4 +13,11 @@ inline constexpr qsizetype kMaxQuotedChars = 300;
 // "... (N characters)".
 QString QuoteForMessage(QStringView text);
 
+// Text on its way to a terminal, which would obey any control character in it: control
+// characters (C0, DEL and C1), the bidirectional overrides and the line and paragraph
+// separators are shown escaped ("\t", "\n", "\r", "\x1b", "\u202e"), as are halves of a
+// surrogate pair standing alone. With keepLineBreaks, LF and CR LF stay line breaks (for
+// messages of the program's own that span lines).
+QString TerminalText(QStringView text, bool keepLineBreaks = false);
+
 } // namespace orvix

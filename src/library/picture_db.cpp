@@ -53,22 +53,37 @@ PictureDatabase::PictureDatabase(const QString &folder)
 {
 }
 
-bool PictureDatabase::ConvertLegacyImagesDb()
+namespace {
+
+bool convertLegacyTextFile(const QString &path)
 {
-    if (!FileExists(m_imagesPath))
+    if (!FileExists(path))
         return false;
     try {
-        const QByteArray bytes = ReadFileBytes(m_imagesPath);
+        const QByteArray bytes = ReadFileBytes(path);
         if (HasUtf8Mark(bytes))
             return false;
-        // Older releases wrote the 8-bit code page; the decoder also keeps a file that is
-        // already UTF-8 without the mark intact instead of widening its bytes twice.
-        SaveListUtf8(SplitTextLines(DecodeTextBytes(bytes)), m_imagesPath);
+        // Older releases wrote the 8-bit code page (or UTF-16 with its mark); the decoder also
+        // keeps a file that is already UTF-8 without the mark intact instead of widening its
+        // bytes twice.
+        SaveListUtf8(SplitTextLines(DecodeTextBytes(bytes)), path);
         return true;
     } catch (const std::exception &e) {
         LogMessage(exceptionMessage(e));
         return false;
     }
+}
+
+} // namespace
+
+bool PictureDatabase::ConvertLegacyImagesDb()
+{
+    return convertLegacyTextFile(m_imagesPath);
+}
+
+bool PictureDatabase::ConvertLegacyFilesDb()
+{
+    return convertLegacyTextFile(m_filesPath);
 }
 
 void PictureDatabase::loadImagesLocked()
@@ -318,8 +333,12 @@ qsizetype PictureDatabase::RebuildFilesDb(const QString &picturesFolder)
     try {
         if (!picturesFolder.isEmpty()) {
             const QString root = IncludeTrailingBackslash(picturesFolder);
-            for (const QString &relative : ListFilesRecursive(root))
-                files.append(root + relative);
+            for (const QString &relative : ListFilesRecursive(root)) {
+                // Hidden files are not pictures of the library: the media worker's temporary
+                // ".orvix-*.part" files and claims among them.
+                if (!relative.section(u'/', -1).startsWith(u'.'))
+                    files.append(root + relative);
+            }
         }
         setFilesLocked(files);
         SaveListUtf8(filesDB_sl, m_filesPath);

@@ -34,8 +34,16 @@ public:
     QString filesDbPath() const { return m_filesPath; }
 
     // Start-up, while the window is created: an "pd_images.db" without the UTF-8 mark, left by
-    // an older release, is rewritten as UTF-8 with the mark. True when it was converted.
+    // an older release (8-bit or UTF-16 text), is rewritten as UTF-8 with the mark, in one step
+    // that leaves the old file in place until the new one is whole. True when it was converted.
     bool ConvertLegacyImagesDb();
+    // The same for "pd_files.db", to which new paths are appended as UTF-8.
+    bool ConvertLegacyFilesDb();
+    void ConvertLegacyDatabases()
+    {
+        ConvertLegacyImagesDb();
+        ConvertLegacyFilesDb();
+    }
     // First show: creates an empty "pd_images.db" when missing, loads and sorts it.
     void LoadImagesDb();
     // Loads "pd_files.db", or builds it from the pictures folder when it is missing.
@@ -58,7 +66,8 @@ public:
 
     // The data step of a saved picture: listed in memory and appended to "pd_files.db".
     void RegisterSavedFile(const QString &fileName);
-    // Lists every file below the pictures folder (not the "thumbs" cache) into "pd_files.db".
+    // Lists every file below the pictures folder into "pd_files.db", except the "thumbs" cache
+    // and every entry whose name starts with ".".
     // Returns the number of files listed.
     qsizetype RebuildFilesDb(const QString &picturesFolder);
 

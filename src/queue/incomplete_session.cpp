@@ -61,19 +61,31 @@ QString quoted(const QString &text)
     return u'"' + (text.size() > kMaxQuotedLine ? text.left(kMaxQuotedLine) + QStringLiteral("...") : text) + u'"';
 }
 
-// Why resume cannot take a leftover file's text; empty when it can.
-QString problemOf(const QString &path, const QString &text)
+const QString kEmptyFile = QStringLiteral("empty item file");
+
+// The reason with the file it concerns, and the line when there is one.
+QString problemOf(const QString &path, const QString &text, const QString &reason)
 {
-    if (text.isEmpty() && QFileInfo(path).size() > kMaxItemLineBytes)
-        return QStringLiteral("line longer than %1 bytes, in ").arg(kMaxItemLineBytes) + path;
-    if (text.isEmpty())
-        return QStringLiteral("empty item file ") + path;
-    if (!resumable(text))
-        return QStringLiteral("line that can never be processed, in ") + path + QStringLiteral(": ") + quoted(text);
-    return {};
+    if (reason == kEmptyFile)
+        return reason + u' ' + path;
+    return reason + QStringLiteral(", in ") + path + (text.isEmpty() ? QString() : QStringLiteral(": ") + quoted(text));
 }
 
 } // namespace
+
+QString LeftoverReason(const QString &path, const QString &text)
+{
+    if (text.isEmpty() && QFileInfo(path).size() > kMaxItemLineBytes)
+        return QStringLiteral("line longer than %1 bytes").arg(kMaxItemLineBytes);
+    if (text.isEmpty())
+        return kEmptyFile;
+    if (!SplitQueueLine(text))
+        return QStringLiteral("line that can never be processed");
+    // Resume takes only the addresses the program always fetched.
+    if (!TextContains(text, u"http://"))
+        return QStringLiteral("line without \"http://\" (only such lines are resumed)");
+    return {};
+}
 
 QStringList ListItemFilesOldestFirst(const QString &folder, const QString &sessionName)
 {
@@ -136,16 +148,20 @@ std::unique_ptr<FoundSession> FindIncompleteSession(const QString &sessionsFolde
                 try {
                     text = ReadItemFileText(path);
                 } catch (const EFileError &e) {
-                    if (FileExists(path))
+                    if (FileExists(path)) {
                         found->m_problems.append(QStringLiteral("unreadable item file ") + path + QStringLiteral(": ")
                                                  + e.message());
+                        found->m_leftovers.append(
+                            {path, QString(), QStringLiteral("unreadable item file: ") + e.message()});
+                    }
                     continue;
                 }
-                const QString problem = problemOf(path, text);
-                if (problem.isEmpty())
+                const QString reason = LeftoverReason(path, text);
+                found->m_leftovers.append({path, text, reason});
+                if (reason.isEmpty())
                     found->m_entries.append(text);
                 else
-                    found->m_problems.append(problem);
+                    found->m_problems.append(problemOf(path, text, reason));
             }
         }
         return found;

@@ -17,6 +17,19 @@ namespace orvix {
 class QueueItemFiles;
 class QueueState;
 
+// One leftover item file of a session: its text, and why resume cannot take it (empty when it can).
+struct LeftoverLine
+{
+    QString path;
+    QString text;
+    QString reason;
+    bool resumable() const { return reason.isEmpty(); }
+};
+
+// Why resume cannot take the text of a leftover item file ("empty item file", a line without
+// "http://", ...); empty when it can.
+QString LeftoverReason(const QString &path, const QString &text);
+
 class FoundSession
 {
 public:
@@ -29,6 +42,9 @@ public:
     bool isOwnSession() const { return m_own; }
     // One entry per resumable leftover line, media lines first, each kind oldest first.
     const QStringList &entries() const { return m_entries; }
+    // Every leftover file, in the same order, with the reason for those resume cannot take
+    // (an unreadable one has no text): what the user is shown before resuming or discarding.
+    const QList<LeftoverLine> &leftovers() const { return m_leftovers; }
     // The leftover files that resume cannot take, one text each naming the file and why: an
     // unreadable or empty file, or a line that can never be processed. Discard removes them.
     const QStringList &problems() const { return m_problems; }
@@ -53,6 +69,7 @@ private:
     QStringList m_pageFiles;
     QStringList m_entries;
     QStringList m_problems;
+    QList<LeftoverLine> m_leftovers;
     NamedMutexHandle m_lock; // the other session's slot, held until resume or discard
 };
 

@@ -26,6 +26,7 @@
 #include "foundation/alerts.h"
 #include "foundation/desktop.h"
 #include "foundation/errors.h"
+#include "foundation/file_names.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "library/db_integrity.h"
@@ -411,7 +412,7 @@ void TFormMain::queueScriptedLines()
         LogMessage(QStringLiteral("cannot read ") + switches.pasteFile);
         return;
     }
-    const QString folder = IncludeTrailingBackslash(ensuredPicturesFolder()) + m_outputSubfolder;
+    const QString folder = DownloadTargetFolder(ensuredPicturesFolder(), m_outputSubfolder);
     for (const QString &url : TakePastedUrls(QString::fromUtf8(file.readAll())).accepted)
         queuePage(url, PastedPageLine(url, QStringLiteral("2"), folder));
     if (!switches.removeText.isEmpty())

@@ -4,6 +4,7 @@
 #include "widgets/link_label.h"
 
 #include "foundation/dialogs.h"
+#include "foundation/file_names.h"
 #include "foundation/formats.h"
 #include "foundation/log.h"
 #include "foundation/paths.h"
@@ -74,7 +75,7 @@ void TPasteUrlsPanel::Open()
 
 int TPasteUrlsPanel::panelPasteUrlsOKClick()
 {
-    const QString folder = IncludeTrailingBackslash(m_host.ensuredPicturesFolder()) + m_subfolder->text();
+    const QString folder = DownloadTargetFolder(m_host.ensuredPicturesFolder(), m_subfolder->text());
     const QString size = QString::number(m_size->currentIndex() < 0 ? 2 : m_size->currentIndex());
     const PastedUrls pasted = TakePastedUrls(m_urls->toPlainText());
     for (const QString &url : pasted.malformed)

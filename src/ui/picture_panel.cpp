@@ -5,6 +5,7 @@
 #include "widgets/varnel_page_control_x.h"
 
 #include "foundation/desktop.h"
+#include "foundation/file_names.h"
 #include "foundation/paths.h"
 #include "foundation/time_stamps.h"
 #include "library/tags.h"
@@ -317,7 +318,7 @@ QString TPicturePanel::SaveRequestLine() const
     page.sizeCode = QString::number(m_cbImageSizeToSave->currentIndex());
     page.tags = m_edImageTags->text();
     page.tags.replace(QLatin1Char('|'), QLatin1Char('_'));
-    page.targetFolder = IncludeTrailingBackslash(m_host.ensuredPicturesFolder()) + m_edOutputPathInner->text();
+    page.targetFolder = DownloadTargetFolder(m_host.ensuredPicturesFolder(), m_edOutputPathInner->text());
     return page.line();
 }
 
@@ -331,8 +332,7 @@ void TPicturePanel::bSaveImageClick()
 
 void TPicturePanel::btnOpenSubfolder1Click()
 {
-    const QString folder = IncludeTrailingBackslash(m_host.ensuredPicturesFolder())
-                           + m_edOutputPathInner->text();
+    const QString folder = DownloadTargetFolder(m_host.ensuredPicturesFolder(), m_edOutputPathInner->text());
     QDir().mkpath(folder);
     ShellOpen(QLatin1Char('"') + folder + QLatin1Char('"'));
 }

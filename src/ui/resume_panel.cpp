@@ -7,6 +7,7 @@
 #include "queue/incomplete_session.h"
 #include "queue/queue_state.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -57,7 +58,17 @@ void TResumePanel::Offer(std::unique_ptr<FoundSession> session, QueueState &queu
     m_openUrl = std::move(openUrl);
     m_staticText2->setText(QStringLiteral("Incomplete session found: ") + m_session->name());
     m_lbResumeSession->clear();
-    m_lbResumeSession->addItems(m_session->entries());
+    // Lines resume cannot take are listed too, with the reason: discard removes them.
+    for (const LeftoverLine &leftover : m_session->leftovers()) {
+        QString shown = leftover.text;
+        if (!leftover.resumable())
+            shown = (shown.isEmpty() ? QFileInfo(leftover.path).fileName() : shown)
+                    + QStringLiteral("   (cannot be resumed: ") + leftover.reason + u')';
+        auto *item = new QListWidgetItem(shown, m_lbResumeSession);
+        item->setData(Qt::UserRole, leftover.text);
+        if (!leftover.resumable())
+            item->setToolTip(QStringLiteral("Cannot be resumed: ") + leftover.reason + QStringLiteral("\n") + leftover.path);
+    }
     CenterInParent();
     ShowInFront();
 }
@@ -91,9 +102,10 @@ void TResumePanel::panelQueueMessage2ButtonClick()
 void TResumePanel::lbResumeSessionDblClick()
 {
     QListWidgetItem *item = m_lbResumeSession->currentItem();
-    if (!item || !item->text().contains(QLatin1String("http")) || !m_openUrl)
+    const QString line = item ? item->data(Qt::UserRole).toString() : QString();
+    if (!line.contains(QLatin1String("http")) || !m_openUrl)
         return;
-    m_openUrl(item->text().section(QLatin1Char('|'), 0, 0));
+    m_openUrl(line.section(QLatin1Char('|'), 0, 0));
 }
 
 } // namespace orvix

@@ -7,6 +7,7 @@
 
 #include "foundation/desktop.h"
 #include "foundation/dialogs.h"
+#include "foundation/file_names.h"
 #include "foundation/main_thread_call.h"
 #include "foundation/paths.h"
 
@@ -114,7 +115,7 @@ void TFrameWebPanel::buildTopBar()
     m_btnOpenSubfolder = toolButton(QStringLiteral("btnOpenSubfolder"), QStringLiteral("..."), this);
     m_btnOpenSubfolder->setToolTip(QStringLiteral("Open the folder"));
     connect(m_btnOpenSubfolder, &QToolButton::clicked, this, [this] {
-        const QString folder = IncludeTrailingBackslash(m_host.ensuredPicturesFolder()) + m_edOutputPathInner2->text();
+        const QString folder = DownloadTargetFolder(m_host.ensuredPicturesFolder(), m_edOutputPathInner2->text());
         QDir().mkpath(folder);
         ShellOpen(QLatin1Char('"') + folder + QLatin1Char('"'));
     });

@@ -9,6 +9,7 @@
 
 #include "foundation/desktop.h"
 #include "foundation/dialogs.h"
+#include "foundation/file_names.h"
 #include "foundation/paths.h"
 #include "queue/queue_line.h"
 
@@ -31,7 +32,7 @@ QString TFrameWebPanel::requestSuffix(const QString &urlType)
     page.sizeCode = QString::number(m_cbImageSizeToSave2->currentIndex());
     page.tags = m_edImageTags2->text();
     page.tags.replace(QLatin1Char('|'), QLatin1Char('_'));
-    page.targetFolder = IncludeTrailingBackslash(m_host.ensuredPicturesFolder()) + m_edOutputPathInner2->text();
+    page.targetFolder = DownloadTargetFolder(m_host.ensuredPicturesFolder(), m_edOutputPathInner2->text());
     return page.line(); // starts with "|": the URL goes in front
 }
 

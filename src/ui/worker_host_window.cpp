@@ -10,10 +10,11 @@
 #include "app/disk_space_report.h"
 #include "app/program_context.h"
 #include "app/queue_rows.h"
+#include "browser/hidden_page_loader.h"
+#include "foundation/file_names.h"
 #include "foundation/paths.h"
 #include "library/picture_db.h"
 #include "queue/queue_state.h"
-#include "browser/hidden_page_loader.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -167,7 +168,7 @@ QString TWindowWorkerHost::OutputFolder()
 QString TWindowWorkerHost::DefaultTargetFolder()
 {
     QString folder;
-    m_bridge.call([&] { folder = IncludeTrailingBackslash(m_window.ensuredPicturesFolder()) + m_window.OutputSubfolder(); });
+    m_bridge.call([&] { folder = DownloadTargetFolder(m_window.ensuredPicturesFolder(), m_window.OutputSubfolder()); });
     return folder;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/program_settings.h"
 #include "app/settings_file.h"
+#include "app/settings_migration.h"
 #include "library/qt_print.h"
 
 #include <QDateTime>
@@ -162,6 +163,7 @@ TEST_F(SettingsTest, PositionsFileOfOlderReleasesIsMergedIntoTheSessionFile)
     writeFile("orvixdownloader.positions.ini", "5,6,700,500,Normal\r\n");
     writeFile("OrvixDownloader.Session.ini", "\xEF\xBB\xBF[edURL.Text]\r\n>http://h/x/\r\n");
     Stores s;
+    MergeOlderPositionsFile(folder);
     EXPECT_FALSE(QFile::exists(path("orvixdownloader.positions.ini")));
     EXPECT_EQ(fileLines("OrvixDownloader.Session.ini"),
               QStringList({"[Form Position and Size]", "5,6,700,500,Normal", "[edURL.Text]", ">http://h/x/"}));

@@ -134,6 +134,30 @@ QStringList CliSandbox::itemFiles() const
     return names;
 }
 
+QList<const photosite::ManifestPicture *> CliSandbox::firstPublicPictures(int count)
+{
+    QList<const photosite::ManifestPicture *> chosen;
+    for (const auto &p : site().manifest().pictures)
+        if (!p.isPrivate && chosen.size() < count)
+            chosen << &p;
+    return chosen;
+}
+
+QString CliSandbox::sessionFolder(const char *queue) const
+{
+    return settings() + QStringLiteral("/orvix_sessions/") + QLatin1String(queue) + u'/';
+}
+
+void CliSandbox::leaveItemFile(const char *queue, const QString &name, const QByteArray &bytes) const
+{
+    QDir().mkpath(sessionFolder(queue));
+    QFile marker(settings() + QStringLiteral("/orvix_sessions/orvixsession_1.session"));
+    marker.open(QIODevice::WriteOnly | QIODevice::Append);
+    QFile f(sessionFolder(queue) + name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
 QString CliSandbox::savedName(const photosite::ManifestPicture &p)
 {
     return PictureFileStem(p.idX + u' ' + p.imageName) + PictureExtension(p.largestFileUrl);

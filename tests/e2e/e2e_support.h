@@ -72,7 +72,15 @@ protected:
     static QString sha256(const QString &path);
     // The session's item files left in the queue folders.
     QStringList itemFiles() const;
+    // The folder of queue "q1" or "q2" in the sessions folder, with a final "/".
+    QString sessionFolder(const char *queue) const;
+    // An item file as a run that ended left it (the bytes as given), with the slot's marker.
+    void leaveItemFile(const char *queue, const QString &name, const QByteArray &bytes) const;
+    // The bytes of an item file holding line: the mark, the line and a line end.
+    static QByteArray itemBytes(const QString &line) { return "\xEF\xBB\xBF" + line.toUtf8() + "\r\n"; }
 
+    // The first count pictures of the site that are not private.
+    QList<const photosite::ManifestPicture *> firstPublicPictures(int count);
     // The file a picture is saved as in folder, by the program's naming.
     static QString savedName(const photosite::ManifestPicture &p);
     // Every picture of the list is in folder exactly once, with the site's bytes.

@@ -95,11 +95,15 @@ TEST_F(PageWorkerTest, FailedLinesLeaveTheQueueButKeepTheirItemFiles)
     const QString unreachable = QStringLiteral("http://127.0.0.1:%1/photos/x/1/").arg(UnusedPort());
     const QString home = site().baseUrl() + QStringLiteral("/");
     const QString emptyListing = site().baseUrl() + QStringLiteral("/nothing/here/");
+    // A page number does not make an unrecognised page the end of a listing.
+    const QString numbered = site().baseUrl() + QStringLiteral("/nothing/here/?page=2");
     const QString missing = site().baseUrl() + QStringLiteral("/photos/nobody/1/");
     const QString noSizes = publicPicture(1).pageUrl;
     site().addFault(photosite::parseFaultRule(QStringLiteral("*/sizes/*=500")));
     host.hiddenPages = [&](const QString &url) {
-        return url == emptyListing ? QStringLiteral("<html><head></head><body>nothing</body></html>") : rendered(url);
+        if (url == emptyListing || url == numbered)
+            return QStringLiteral("<html><head><title>Nothing\n here</title></head><body>nothing</body></html>");
+        return rendered(url);
     };
     const struct
     {
@@ -112,7 +116,12 @@ TEST_F(PageWorkerTest, FailedLinesLeaveTheQueueButKeepTheirItemFiles)
          QStringLiteral("URL failed (M): ") + unreachable + QStringLiteral(", error=Wininet error # ")},
         {"no picture", QStringLiteral("id:1"), home, QStringLiteral("Could not read image for url: ") + home},
         {"listing without pictures", QStringLiteral("id:2"), emptyListing,
-         QStringLiteral("No images found in page: ") + emptyListing},
+         QStringLiteral("No images found in page: ") + emptyListing
+             + QStringLiteral(" (a page the program does not recognise: neither a picture page nor a listing, "
+                              "titled \"Nothing here\")")},
+        {"unrecognised page with a page number", QStringLiteral("id:2"), numbered,
+         QStringLiteral("No images found in page: ") + numbered
+             + QStringLiteral(" (a page the program does not recognise")},
         {"missing page", QStringLiteral("id:1"), missing,
          QStringLiteral("URL failed (M): ") + missing + QStringLiteral(", error=TIEHttp error: HTTP 404")},
         // Nothing was queued for the picture: the line is no more done than one that failed.

@@ -36,6 +36,28 @@ TEST(FileNames, SafeNamesTable)
     }
 }
 
+// The user's folder is used as it is; only the subfolder, a name the program takes from a box or
+// a setting, is made safe, and it never climbs out of the folder.
+TEST(FileNames, DownloadTargetFolderKeepsTheUsersFolder)
+{
+    struct Case {
+        const char *pictures, *subfolder, *target;
+    };
+    const Case cases[] = {
+        {"/home/a@b/Photos (2024) & #1", "", "/home/a@b/Photos (2024) & #1/"},
+        {"/p (1)/", "trip #2 & more", "/p (1)/trip _2 _ more"},
+        {"/p", "a/b:c", "/p/a_b_c"},
+        {"/p", "..", "/p/"},
+        {"/p", "sub...", "/p/sub"},
+        {"/p", "x\x1b[2J", "/p/x_[2J"},
+        {"/p", "Été", "/p/Été"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(DownloadTargetFolder(QString::fromUtf8(c.pictures), QString::fromUtf8(c.subfolder)),
+                  QString::fromUtf8(c.target))
+            << c.pictures << " + " << c.subfolder;
+}
+
 class FileFunctions : public orvix::test::SandboxTest {};
 
 TEST_F(FileFunctions, UniqueAndTimestampedNames)

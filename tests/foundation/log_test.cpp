@@ -4,13 +4,17 @@
 #include "foundation/alerts.h"
 #include "foundation/errors.h"
 #include "foundation/log.h"
+#include "foundation/message_quote.h"
 #include "foundation/posix_file.h"
 #include "foundation/thread_string_list.h"
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
+#include <cstdio>
 #include <fcntl.h>
 #include <stdexcept>
+#include <unistd.h>
 
 using namespace orvix;
 
@@ -197,4 +201,43 @@ TEST(AlertSlotsTest, LowestFreeSlotAndTheEleventhSharesTheFirst)
     slots.release(4);
     EXPECT_EQ(slots.take(), 4);
     EXPECT_EQ(AlertSlots::topFor(1, 1000), 940);
+}
+
+// Text for a terminal shows control characters escaped: a box without a window often quotes
+// input, and a terminal obeys what it is sent.
+TEST(TerminalText, ControlCharactersAreShownEscaped)
+{
+    struct Case {
+        QString in, out, keepingLines;
+    };
+    const Case cases[] = {
+        {QStringLiteral("\x1b]0;title\x07"), QStringLiteral("\\x1b]0;title\\x07"), QStringLiteral("\\x1b]0;title\\x07")},
+        {QStringLiteral("a\tb\r\nc\nd\re"), QStringLiteral("a\\tb\\r\\nc\\nd\\re"), QStringLiteral("a\\tb\nc\nd\\re")},
+        {QString::fromUtf8("\xC2\x9B" "2J \x7F \xE2\x80\xAE" "evil"), QStringLiteral("\\x9b2J \\x7f \\u202eevil"),
+         QStringLiteral("\\x9b2J \\x7f \\u202eevil")},
+        {QString::fromUtf8("Été 😀 \\x1b"), QString::fromUtf8("Été 😀 \\x1b"), QString::fromUtf8("Été 😀 \\x1b")},
+        {QString(QChar(0xD800)) + u'x', QStringLiteral("\\ud800x"), QStringLiteral("\\ud800x")},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(TerminalText(c.in), c.out) << c.out.toStdString();
+        EXPECT_EQ(TerminalText(c.in, true), c.keepingLines) << c.out.toStdString();
+    }
+}
+
+TEST_F(Logging, TextWithoutAWindowReachesTheTerminalEscaped)
+{
+    const QString captured = path(QStringLiteral("stderr.txt"));
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    const int fd = ::open(QFile::encodeName(captured).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    ::dup2(fd, STDERR_FILENO);
+    ::close(fd);
+    TellWithoutWindow(QStringLiteral("Could not create folder: /p/\x1b[2J\r\nsecond line"));
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    QFile f(captured);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("Could not create folder: /p/\\x1b[2J\nsecond line\n"));
 }

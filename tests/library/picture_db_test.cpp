@@ -301,6 +301,10 @@ TEST_F(PictureDbTest, RescanListsThePicturesFolder)
     touch("pics/thumbs/1_a x.jpg");
     touch("pics/sub/thumbs/2_b y.png");
     touch("pics/.hidden/3_c.jpg");
+    // Hidden files are no pictures of the library: the media worker's own among them.
+    touch("pics/.orvix-4242-1.part");
+    touch("pics/sub/.orvix-2_b.claim");
+    touch("pics/sub/.directory");
     writeFile("pd_files.db", kBom + "stale\r\n");
 
     EXPECT_EQ(RescanPicturesFolder(*db, path("pics")), 2);

@@ -97,9 +97,18 @@ TEST_F(SessionTest, OwnSlotLeftoversAreResumedInOrderWithoutTheLiveLines)
     EXPECT_EQ(found->name(), "orvixsession_1");
     EXPECT_EQ(found->entries(), QStringList({mediaLine(1), mediaLine(2), mediaLine(3), pageLine(4)}));
     const QStringList problems{
-        "line that can never be processed, in " + q2() + "orvixsession_1_x.txt: \"https://h/photos/u/5/|id:1|2||/p/\"",
+        "line without \"http://\" (only such lines are resumed), in " + q2()
+            + "orvixsession_1_x.txt: \"https://h/photos/u/5/|id:1|2||/p/\"",
         "line that can never be processed, in " + q2() + "orvixsession_1_y.txt: \"garbage\""};
     EXPECT_EQ(found->problems(), problems);
+    // Every leftover is shown before the user decides, those resume cannot take with the reason.
+    QStringList shown;
+    for (const LeftoverLine &l : found->leftovers())
+        shown << l.text + (l.resumable() ? QString() : " / " + l.reason);
+    EXPECT_EQ(shown, QStringList({mediaLine(1), mediaLine(2), mediaLine(3),
+                                  "https://h/photos/u/5/|id:1|2||/p/ / line without \"http://\" (only such lines "
+                                  "are resumed)",
+                                  "garbage / line that can never be processed", pageLine(4)}));
     found->Resume(*queues);
     EXPECT_EQ(lines(queues->MediaQueue), QStringList({mediaLine(1), mediaLine(2), mediaLine(3)}));
     EXPECT_EQ(lines(queues->PageQueue), QStringList({pageLine(9), pageLine(4)}));

@@ -33,12 +33,14 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <sys/mount.h>
 #include <thread>
@@ -215,6 +217,46 @@ struct NoPictures : IPictureRecords
     void RecordFoundPicture(const TImageData &, const QString &) override {}
 };
 
+// This copy's session and queues over a sessions folder, with scripted boxes.
+struct ResumeRun
+{
+    explicit ResumeRun(const QString &folder) : run(folder) {}
+    bool start(const QString &sessions)
+    {
+        if (!session.Start(sessions))
+            return false;
+        queues = std::make_unique<QueueState>(run, session.folders(), view, pictures);
+        return true;
+    }
+    std::unique_ptr<FoundSession> find() { return FindIncompleteSession(session.sessionsFolder(), queues->itemFiles()); }
+    // Offers the session found to the panel; false when there is none.
+    bool offer(TResumePanel &panel, std::function<void(const QString &)> openUrl = {})
+    {
+        std::unique_ptr<FoundSession> found = find();
+        if (!found)
+            return false;
+        panel.Offer(std::move(found), *queues, std::move(openUrl));
+        return true;
+    }
+
+    ScriptedDialogs dialogs;
+    ScopedDialogs installed{dialogs};
+    DownloadSession session;
+    NullQueueView view;
+    NoPictures pictures;
+    RunControl run;
+    std::unique_ptr<QueueState> queues;
+};
+
+// An item file as a run that ended left it.
+void writeItemFile(const QString &path, const QString &line)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    if (!line.isEmpty())
+        f.write("\xEF\xBB\xBF" + line.toUtf8() + "\r\n");
+}
+
 } // namespace
 
 // A resume whose new item file cannot be written is told in a box: the failure never leaves the
@@ -245,29 +287,66 @@ TEST(ResumePanel, ItemFileThatCannotBeWrittenIsToldNotThrown)
         }
     } restore{target, savedRuntime};
     QFile(sessions + QStringLiteral("orvixsession_2.session")).open(QIODevice::WriteOnly);
-    const QString line = QStringLiteral("http://img/1.jpg|1_s title||http://h/photos/u/1/|/pics/");
-    QFile leftover(q1 + QStringLiteral("orvixsession_2_1.txt"));
-    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
-    leftover.write("\xEF\xBB\xBF" + line.toUtf8() + "\r\n");
-    leftover.close();
+    const QString leftover = q1 + QStringLiteral("orvixsession_2_1.txt");
+    writeItemFile(leftover, QStringLiteral("http://img/1.jpg|1_s title||http://h/photos/u/1/|/pics/"));
 
-    ScriptedDialogs dialogs;
-    ScopedDialogs installed(dialogs);
-    DownloadSession session;
-    ASSERT_TRUE(session.Start(sessions));
-    NullQueueView view;
-    NoPictures pictures;
-    RunControl run(dir.path());
-    QueueState queues(run, session.folders(), view, pictures);
-    std::unique_ptr<FoundSession> found = FindIncompleteSession(session.sessionsFolder(), queues.itemFiles());
-    ASSERT_NE(found, nullptr);
+    ResumeRun r(dir.path());
+    ASSERT_TRUE(r.start(sessions));
     QWidget window;
     TResumePanel panel(&window);
-    panel.Offer(std::move(found), queues, {});
+    ASSERT_TRUE(r.offer(panel));
     panel.findChild<QPushButton *>(QStringLiteral("bSessionResume"))->click();
 
-    ASSERT_EQ(dialogs.shown().size(), 1) << dialogs.shown().join(u'\n').toStdString();
-    EXPECT_TRUE(dialogs.shown().first().startsWith(QStringLiteral("error: The session could not be taken up whole: ")));
-    EXPECT_TRUE(QFileInfo::exists(leftover.fileName()));
+    ASSERT_EQ(r.dialogs.shown().size(), 1) << r.dialogs.shown().join(u'\n').toStdString();
+    EXPECT_TRUE(r.dialogs.shown().first().startsWith(QStringLiteral("error: The session could not be taken up whole: ")));
+    EXPECT_TRUE(QFileInfo::exists(leftover));
     EXPECT_FALSE(panel.isVisible());
+}
+
+// Leftovers resume cannot take (an "https://" line, an empty file) are listed with the reason, so
+// the panel never shows an empty list; discard removes them. A double click still opens the
+// line's address.
+TEST(ResumePanel, LinesThatCannotBeResumedAreListedWithTheReasonAndDiscarded)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+    struct Restore
+    {
+        QByteArray runtime;
+        ~Restore() { qputenv("XDG_RUNTIME_DIR", runtime); }
+    } restore{savedRuntime};
+    const QString sessions = dir.filePath(QStringLiteral("orvix_sessions/"));
+    const QString q2 = sessions + QStringLiteral("q2/");
+    QDir().mkpath(q2);
+    QDir().mkpath(sessions + QStringLiteral("q1/"));
+    QFile(sessions + QStringLiteral("orvixsession_2.session")).open(QIODevice::WriteOnly);
+    const QString https = QStringLiteral("https://h/photos/u/1/|id:1|2||/pics/");
+    writeItemFile(q2 + QStringLiteral("orvixsession_2_q2.txt"), https);
+    writeItemFile(q2 + QStringLiteral("orvixsession_2_q2_00001.txt"), QString());
+
+    ResumeRun r(dir.path());
+    ASSERT_TRUE(r.start(sessions));
+    QWidget window;
+    TResumePanel panel(&window);
+    QString opened;
+    ASSERT_TRUE(r.offer(panel, [&](const QString &url) { opened = url; }));
+
+    auto *list = panel.findChild<QListWidget *>(QStringLiteral("lbResumeSession"));
+    ASSERT_NE(list, nullptr);
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+        shown << list->item(i)->text();
+    EXPECT_EQ(shown, QStringList({https + QStringLiteral("   (cannot be resumed: line without \"http://\" (only such "
+                                                         "lines are resumed))"),
+                                  QStringLiteral("orvixsession_2_q2_00001.txt   (cannot be resumed: empty item "
+                                                 "file)")}));
+    list->setCurrentRow(0);
+    Q_EMIT list->itemDoubleClicked(list->item(0));
+    EXPECT_EQ(opened, QStringLiteral("https://h/photos/u/1/"));
+
+    panel.findChild<QPushButton *>(QStringLiteral("bSessionDiscard"))->click();
+    EXPECT_TRUE(QDir(q2).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(r.find(), nullptr);
 }
